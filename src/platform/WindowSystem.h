@@ -1,0 +1,61 @@
+#pragma once
+// What the sampler and the non-work handling ask of the window system and the process list.
+// Backends: Windows (Win32), Linux (X11 with EWMH, /proc), and a scripted fake for unit tests.
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vh::platform {
+
+// An HWND or an X window id.
+using WindowId = std::uint64_t;
+
+// The style facts the candidate test needs, in Windows terms (WS_POPUP, WS_MINIMIZEBOX, WS_SYSMENU,
+// WS_DISABLED). The X11 backend maps borderless windows to popup, see the backend.
+struct WindowStyle {
+    bool popup = false;
+    bool minimizeBox = false;
+    bool sysMenu = false;
+    bool disabled = false;
+};
+
+struct ProcessEntry {
+    std::uint32_t pid = 0;
+    std::string exeName; // the executable's file name as the system reports it (GBK)
+};
+
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+
+    // Visits the top-level windows in Z order from the top until visit returns false.
+    virtual void EnumTopWindows(const std::function<bool(WindowId)>& visit) = 0;
+    virtual bool HasOwner(WindowId w) = 0;
+    virtual bool IsVisible(WindowId w) = 0;
+    virtual WindowStyle GetStyle(WindowId w) = 0;
+    // The window's caption as GBK, at most maxBytes bytes.
+    virtual std::string GetCaption(WindowId w, std::size_t maxBytes) = 0;
+    // 0 when unknown.
+    virtual std::uint32_t GetProcessId(WindowId w) = 0;
+
+    // The running processes in the system's order. Empty when no snapshot can be taken.
+    virtual std::vector<ProcessEntry> SnapshotProcesses() = 0;
+
+    // Asks the window to close and waits at most timeout for it to be handled. False when the window
+    // does not exist or did not answer in time.
+    virtual bool RequestClose(WindowId w, std::chrono::milliseconds timeout) = 0;
+    // Ends the process at once (exit code 0xFFFFFFFF where the system has one). False on failure.
+    virtual bool TerminateProcess(std::uint32_t pid) = 0;
+};
+
+// The backend of the running platform (X11 on Linux: connects to $DISPLAY; throws when there is none).
+std::unique_ptr<WindowSystem> CreateWindowSystem();
+
+// The process-wide instance used by the program (created on first use). Tests may replace it.
+WindowSystem& TheWindowSystem();
+void SetWindowSystem(std::unique_ptr<WindowSystem> ws);
+
+} // namespace vh::platform
