@@ -1,0 +1,29 @@
+#pragma once
+// The settings accessor (the component each window calls rzIniInfo): reads and writes Config.ini at the
+// moment of use, nothing cached. Texts are GBK.
+#include <string>
+
+class TSettingsAccessor {
+public:
+    enum TStorageKind { ptIniFile, ptRegistry };
+
+    // Points the accessor at a file; takes effect at the next read or write.
+    void SetSettingsPath(const std::string& path) { path_ = path; }
+    const std::string& SettingsPath() const { return path_; }
+    TStorageKind StorageKind() const { return ptIniFile; }
+
+    bool ReadFlag(const std::string& section, const std::string& key, bool def) const;
+    int ReadNumber(const std::string& section, const std::string& key, int def) const;
+    std::string ReadText(const std::string& section, const std::string& key, const std::string& def) const;
+    // Writes throw vh::platform::ProfileWriteError ("Unable to write to <path>") when refused.
+    void WriteFlag(const std::string& section, const std::string& key, bool value) const;
+    void WriteNumber(const std::string& section, const std::string& key, int value) const;
+    void WriteText(const std::string& section, const std::string& key, const std::string& value) const;
+
+private:
+    std::string path_;
+};
+
+// Config.ini in the application folder (computed afresh: the first reads come before start-up has set
+// the application folder).
+std::string ConfigFilePath();
