@@ -1,0 +1,25 @@
+# cmake -DISQL=<isql-fb> -DSCHEMA=<schema.sql> -DOUT=<file> [-DIF_MISSING=ON] -P CreateDatabase.cmake
+# Builds a database file from the schema script with isql-fb and the embedded engine (no server: a
+# CREATE DATABASE with a plain path opens the file inside isql-fb). Built under a temporary name and
+# renamed, so a failed run never leaves a half-made file behind.
+if(IF_MISSING AND EXISTS "${OUT}")
+    return()
+endif()
+get_filename_component(dir "${OUT}" DIRECTORY)
+file(MAKE_DIRECTORY "${dir}")
+set(tmp "${OUT}.part")
+file(REMOVE "${tmp}" "${tmp}.sql")
+file(READ "${SCHEMA}" schema)
+file(WRITE "${tmp}.sql"
+     "SET SQL DIALECT 1;\nCREATE DATABASE '${tmp}' USER 'ADMIN' PASSWORD 'k4rv9tbe' PAGE_SIZE 8192;\n${schema}\n")
+if(NOT DEFINED ENV{FIREBIRD_LOCK})
+    # The default lock folder (/tmp/firebird) may belong to another user.
+    set(ENV{FIREBIRD_LOCK} "${dir}/.fblock")
+endif()
+execute_process(COMMAND "${ISQL}" -q -b -i "${tmp}.sql" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+file(REMOVE "${tmp}.sql")
+if(NOT rc EQUAL 0)
+    file(REMOVE "${tmp}")
+    message(FATAL_ERROR "isql-fb failed (${rc}) building ${OUT}:\n${out}${err}")
+endif()
+file(RENAME "${tmp}" "${OUT}")

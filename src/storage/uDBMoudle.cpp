@@ -1,0 +1,74 @@
+#include "storage/uDBMoudle.h"
+
+#include "platform/AppPaths.h"
+#include "platform/Text.h"
+
+namespace {
+
+TDMMain* g_instance = nullptr;
+
+const char* const kUser = "ADMIN";
+const char* const kPassword = "k4rv9tbe";
+const int kDialect = 1;
+
+} // namespace
+
+const char* const TDMMain::kStartupFile = "ABC.GDB";
+#ifdef _WIN32
+const char* const TDMMain::kFallbackFile = "data\\abc.gdb";
+#else
+const char* const TDMMain::kFallbackFile = "data/abc.gdb";
+#endif
+
+TDMMain::TDMMain(const std::function<void(const std::string& errorGbk)>& reportError)
+    : firbSPInsert(firbdbTime, fibtrans2,
+                   "EXECUTE PROCEDURE INSERTVALUE (:ATIMEDETAIL, :ACAPTION, :APROCESSNAME,:ADescription)"),
+      firbSPDeleteAll(firbdbTime, fibtrans1, "delete  from timeinfo"),
+      firbSPInsertWork(firbdbTime, fibtrans1,
+                       "EXECUTE PROCEDURE INSERTWORKPROGRAM (:APROCESSNAME, :APROGRAMNAME, :APROGRAMDES)"),
+      firbSPDelWork(firbdbTime, fibtrans1, "EXECUTE PROCEDURE DELWORKPROGRAM (:APROCESSNAME)"),
+      firbSPUpdateWork(firbdbTime, fibtrans1,
+                       "EXECUTE PROCEDURE UPDATEWORKPROGRAM (:APROCESSNAME,:APROGRAMNAME,:APROGRAMDES)"),
+      firbSPSetState(firbdbTime, fibtrans1, "EXECUTE PROCEDURE UPDATESTATE (:ASTATE,:APROGRAMNAME)"),
+      fibQryPublic(firbdbTime, fibtrans1, "select * from TPROGRAM where PROGRAMNAME=:APROGRAMNAME"),
+      fibDS1(firbdbTime, fibtrans1), fibDSPublic(firbdbTime, fibtrans1) {
+    g_instance = this;
+    try {
+        Connect(vh::platform::ExecutableDir() + kStartupFile);
+    } catch (const std::exception& e) {
+        if (reportError)
+            reportError(vh::text::NativeToGbk(e.what()));
+    }
+}
+
+TDMMain::~TDMMain() {
+    CloseConnection();
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+TDMMain* TDMMain::Instance() {
+    return g_instance;
+}
+
+void TDMMain::Connect(const std::string& path) {
+    firbdbTime.SetDatabaseName(path);
+    firbdbTime.Open(kUser, kPassword, kDialect);
+}
+
+void TDMMain::OpenFallback() {
+    if (firbdbTime.IsOpen())
+        return;
+    try {
+        Connect(vh::platform::ExecutableDir() + kFallbackFile);
+    } catch (const std::exception& e) {
+        throw vh::fb::Error(vh::text::NativeToGbk(e.what()));
+    }
+}
+
+void TDMMain::CloseConnection() noexcept {
+    fibDS1.Close();
+    fibDSPublic.Close();
+    fibQryPublic.Close();
+    firbdbTime.Close();
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The database module: the one connection to the embedded database file, its two transactions and the
+// prepared statements the operations of TDBFunc run. Nothing but TDBFunc touches these objects.
+#include <functional>
+#include <string>
+
+#include "storage/FbApi.h"
+
+class TDMMain {
+public:
+    // Opens "ABC.GDB" in the application folder. A failure (file missing or not a database, client library
+    // missing) goes to reportError with the library's text; the module is created all the same and stays
+    // without a connection.
+    explicit TDMMain(const std::function<void(const std::string& errorGbk)>& reportError = {});
+    ~TDMMain();
+    TDMMain(const TDMMain&) = delete;
+    TDMMain& operator=(const TDMMain&) = delete;
+
+    // The module created at start-up, or nullptr before it exists / after it is gone.
+    static TDMMain* Instance();
+
+    // The fallback opening: does nothing while connected, otherwise connects to data/abc.gdb below the
+    // application folder. Throws vh::fb::Error (GBK text) when that fails.
+    void OpenFallback();
+    // Tests: ends the connection (running transactions are rolled back); the module then behaves as
+    // after a failed start-up opening.
+    void CloseConnection() noexcept;
+    bool Connected() const { return firbdbTime.IsOpen(); }
+
+    // The file names, relative to the application folder.
+    static const char* const kStartupFile;
+    static const char* const kFallbackFile;
+
+    vh::fb::Attachment firbdbTime;
+    vh::fb::Transaction fibtrans1{firbdbTime};
+    vh::fb::Transaction fibtrans2{firbdbTime};
+
+    vh::fb::Statement firbSPInsert;
+    vh::fb::Statement firbSPDeleteAll;
+    vh::fb::Statement firbSPInsertWork;
+    vh::fb::Statement firbSPDelWork;
+    vh::fb::Statement firbSPUpdateWork;
+    vh::fb::Statement firbSPSetState;
+    vh::fb::Statement fibQryPublic;
+    vh::fb::Statement fibDS1;
+    vh::fb::Statement fibDSPublic;
+
+private:
+    void Connect(const std::string& path);
+};

@@ -1,0 +1,150 @@
+#include "support/TestDatabase.h"
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+#include "platform/AppPaths.h"
+#include "storage/uDBFunc.h"
+#include "storage/uDBMoudle.h"
+
+namespace fs = std::filesystem;
+
+namespace vh::test {
+
+std::string TemplateDatabase() {
+    return VH_TEMPLATE_DB;
+}
+
+TempAppDir::TempAppDir(bool withDatabase) {
+    std::random_device rd;
+    fs::path base = fs::temp_directory_path();
+    for (int attempt = 0;; ++attempt) {
+        fs::path candidate = base / ("vh-app-" + std::to_string(rd()));
+        std::error_code ec;
+        if (fs::create_directory(candidate, ec)) {
+            dir_ = candidate.string() + vh::platform::PathSeparator();
+            break;
+        }
+        if (attempt > 100)
+            throw std::runtime_error("cannot create a temporary application folder");
+    }
+    if (withDatabase)
+        CopyTemplateTo("ABC.GDB");
+    vh::platform::OverrideExecutableDir(dir_);
+}
+
+TempAppDir::~TempAppDir() {
+    vh::platform::OverrideExecutableDir("");
+    std::error_code ec;
+    fs::remove_all(fs::path(dir_), ec);
+}
+
+std::string TempAppDir::Path(const std::string& relative) const {
+    std::string r = relative;
+    for (char& c : r)
+        if (c == '/')
+            c = vh::platform::PathSeparator();
+    return dir_ + r;
+}
+
+void TempAppDir::CopyTemplateTo(const std::string& relative) const {
+    fs::path target(Path(relative));
+    fs::create_directories(target.parent_path());
+    fs::copy_file(TemplateDatabase(), target, fs::copy_options::overwrite_existing);
+}
+
+void TempAppDir::WriteFile(const std::string& relative, const std::string& bytes) const {
+    fs::path target(Path(relative));
+    fs::create_directories(target.parent_path());
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + target.string());
+}
+
+void TempAppDir::Remove(const std::string& relative) const {
+    std::error_code ec;
+    fs::remove(fs::path(Path(relative)), ec);
+}
+
+DirectSql::DirectSql(const std::string& path) {
+    db_.SetDatabaseName(path);
+    db_.Open("ADMIN", "k4rv9tbe", 1);
+}
+
+namespace {
+
+void BindNumbered(vh::fb::Statement& st, const std::vector<std::string>& params) {
+    for (std::size_t i = 0; i < params.size(); ++i)
+        st.SetParam("P" + std::to_string(i + 1), params[i]);
+}
+
+} // namespace
+
+void DirectSql::Exec(const std::string& sql, const std::vector<std::string>& params) {
+    vh::fb::Transaction tr(db_);
+    vh::fb::Statement st(db_, tr, sql);
+    BindNumbered(st, params);
+    tr.Start();
+    try {
+        st.Execute();
+        tr.Commit();
+    } catch (...) {
+        tr.Rollback();
+        throw;
+    }
+}
+
+std::vector<std::vector<std::string>> DirectSql::Rows(const std::string& sql, const std::vector<std::string>& params) {
+    vh::fb::Transaction tr(db_);
+    vh::fb::Statement st(db_, tr, sql);
+    BindNumbered(st, params);
+    st.Open();
+    std::vector<std::vector<std::string>> rows;
+    const vh::fb::ResultSet& rs = st.Result();
+    for (std::size_t r = 0; r < rs.RowCount(); ++r) {
+        std::vector<std::string> row;
+        for (std::size_t c = 0; c < rs.FieldCount(); ++c)
+            row.emplace_back(rs.Text(r, c));
+        rows.push_back(std::move(row));
+    }
+    tr.Commit();
+    return rows;
+}
+
+std::string DirectSql::Scalar(const std::string& sql, const std::vector<std::string>& params) {
+    auto rows = Rows(sql, params);
+    if (rows.empty() || rows[0].empty())
+        throw std::runtime_error("no value from " + sql);
+    return rows[0][0];
+}
+
+TestDatabase::TestDatabase(bool withDatabase) : app_(std::make_unique<TempAppDir>(withDatabase)) {
+    Restart();
+}
+
+TestDatabase::~TestDatabase() {
+    DBFunc.reset();
+    module_.reset();
+    sql_.reset();
+    app_.reset();
+}
+
+DirectSql& TestDatabase::Sql() {
+    if (!sql_)
+        sql_ = std::make_unique<DirectSql>(DatabasePath());
+    return *sql_;
+}
+
+void TestDatabase::CloseConnection() {
+    module_->CloseConnection();
+}
+
+void TestDatabase::Restart() {
+    module_.reset();
+    module_ = std::make_unique<TDMMain>([this](const std::string& e) { errors.push_back(e); });
+}
+
+} // namespace vh::test

@@ -1,0 +1,79 @@
+#pragma once
+// Real databases for tests: a temporary application folder holding a fresh ABC.GDB built from
+// db/schema.sql, with the program's application folder pointed at it for the fixture's lifetime.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "storage/FbApi.h"
+
+class TDMMain;
+
+namespace vh::test {
+
+// The database built from db/schema.sql by the build (never opened, only copied).
+std::string TemplateDatabase();
+
+// A fresh folder under the system's temporary folder; removed with everything in it at the end.
+class TempAppDir {
+public:
+    // withDatabase: copy the template to ABC.GDB. The application folder points here until destruction.
+    explicit TempAppDir(bool withDatabase = true);
+    ~TempAppDir();
+    TempAppDir(const TempAppDir&) = delete;
+    TempAppDir& operator=(const TempAppDir&) = delete;
+
+    // With its trailing separator, as vh::platform::ExecutableDir() reports it.
+    const std::string& Dir() const { return dir_; }
+    // relative may use '/' on every platform; missing folders are created.
+    std::string Path(const std::string& relative) const;
+    void CopyTemplateTo(const std::string& relative) const;
+    void WriteFile(const std::string& relative, const std::string& bytes) const;
+    void Remove(const std::string& relative) const;
+
+private:
+    std::string dir_;
+};
+
+// Direct access to a database file beside the module's own connection (the embedded engine lets one
+// process hold several), to set up and inspect rows without going through TDBFunc.
+class DirectSql {
+public:
+    explicit DirectSql(const std::string& path);
+    // Runs one statement in its own committed transaction; params bind to ":P1", ":P2", ... in order.
+    void Exec(const std::string& sql, const std::vector<std::string>& params = {});
+    // All rows as text, fields in select order.
+    std::vector<std::vector<std::string>> Rows(const std::string& sql, const std::vector<std::string>& params = {});
+    std::string Scalar(const std::string& sql, const std::vector<std::string>& params = {});
+
+private:
+    vh::fb::Attachment db_;
+};
+
+// A temporary application folder with ABC.GDB and the database module opened on it (as at start-up).
+// Errors reported by the module's opening are collected in errors.
+class TestDatabase {
+public:
+    explicit TestDatabase(bool withDatabase = true);
+    ~TestDatabase();
+
+    TempAppDir& App() { return *app_; }
+    TDMMain& Module() { return *module_; }
+    std::string DatabasePath() const { return app_->Path("ABC.GDB"); }
+    // A second connection to ABC.GDB, made on first use.
+    DirectSql& Sql();
+    // Ends the module's connection (operations then fail as with the connection closed).
+    void CloseConnection();
+    // Destroys and recreates the module (a fresh start-up opening).
+    void Restart();
+
+    std::vector<std::string> errors;
+
+private:
+    std::unique_ptr<TempAppDir> app_;
+    std::unique_ptr<DirectSql> sql_;
+    std::unique_ptr<TDMMain> module_;
+};
+
+} // namespace vh::test
