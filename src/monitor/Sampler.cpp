@@ -1,0 +1,121 @@
+#include "monitor/Sampler.h"
+
+#include <cstdio>
+
+#include "platform/AppPaths.h"
+#include "platform/Clock.h"
+#include "platform/Text.h"
+#include "storage/uDBFunc.h"
+
+TForegroundInfo ForegroundInfo;
+
+namespace {
+// GetWindowTextA into a 255-byte buffer: 254 bytes and the terminating null.
+constexpr std::size_t kCaptionBytes = 254;
+
+#ifdef _WIN32
+constexpr const char* kLineEnd = "\r\n";
+#else
+constexpr const char* kLineEnd = "\n";
+#endif
+} // namespace
+
+SamplerHooks::SamplerHooks()
+    : insertSample(&TDBFunc::InsertSample), trace([](const std::string& m) { WriteTraceLog(m); }) {}
+
+bool IsCandidateWindow(vh::platform::WindowId w) {
+    const vh::platform::WindowStyle s = vh::platform::TheWindowSystem().GetStyle(w);
+    if (!s.popup)
+        return true;
+    return s.minimizeBox && s.sysMenu && !s.disabled;
+}
+
+std::string TraceFilePath() {
+#ifdef _WIN32
+    return "c:\\logd.txt";
+#else
+    return vh::platform::ExecutableDir() + "logd.txt";
+#endif
+}
+
+bool WriteTraceLog(const std::string& message) {
+    std::string entry = vh::FormatLongTime(vh::Now());
+    entry += kLineEnd;
+    entry += message;
+    entry += kLineEnd;
+    // Opened and closed per entry, so the file is complete whenever the program stops.
+    std::FILE* f = std::fopen(TraceFilePath().c_str(), "ab");
+    if (!f)
+        return false;
+    const bool written = std::fwrite(entry.data(), 1, entry.size(), f) == entry.size();
+    return (std::fclose(f) == 0) && written;
+}
+
+void TakeSample(const SamplerHooks& hooks) {
+    auto& ws = vh::platform::TheWindowSystem();
+    const auto trace = [&](const std::string& m) {
+        if (!hooks.trace)
+            return;
+        try {
+            hooks.trace(m);
+        } catch (...) {
+            // The trace is a diagnostic only; losing an entry must not lose the sample.
+        }
+    };
+
+    bool found = false;
+    vh::platform::WindowId window = 0;
+    std::string caption, exeName;
+    std::uint32_t pid = 0;
+    ws.EnumTopWindows([&](vh::platform::WindowId w) {
+        if (w == 0)
+            return false;
+        if (ws.HasOwner(w) || !ws.IsVisible(w) || !IsCandidateWindow(w))
+            return true;
+        const std::string text = vh::text::CutBytes(ws.GetCaption(w, kCaptionBytes), kCaptionBytes);
+        const std::uint32_t windowPid = ws.GetProcessId(w);
+        const std::string tail = ",proid:" + std::to_string(windowPid) + "name:" + text;
+        for (const auto& entry : ws.SnapshotProcesses()) {
+            trace(std::to_string(entry.pid) + tail);
+            if (entry.pid == windowPid) {
+                found = true;
+                window = w;
+                caption = text;
+                exeName = entry.exeName;
+                pid = windowPid;
+                return false;
+            }
+        }
+        return true;
+    });
+    if (!found)
+        return;
+
+    const std::string timeText = vh::FormatSampleTime(vh::Now());
+    ForegroundInfo.ExeName = exeName;
+    ForegroundInfo.Caption = caption;
+    ForegroundInfo.WindowHandle = window;
+    ForegroundInfo.ProcessId = pid;
+    trace("current_caption:" + caption + " name:" + exeName);
+
+    if (hooks.insertSample) {
+        try {
+            hooks.insertSample(timeText, caption, exeName, "");
+        } catch (...) {
+            if (hooks.showMessage)
+                hooks.showMessage("write wrong");
+        }
+    }
+    if (hooks.handOver)
+        hooks.handOver();
+}
+
+void RunSamplingTick(const SamplerHooks& hooks, const std::function<void()>& stopTimer) {
+    try {
+        TakeSample(hooks);
+    } catch (...) {
+        // The schedule's check starts the timer again one interval later; nothing is reported.
+        if (stopTimer)
+            stopTimer();
+    }
+}

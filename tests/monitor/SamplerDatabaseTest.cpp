@@ -1,0 +1,56 @@
+// The sampler's default store: real rows in a database built from the schema, and "write wrong" once
+// the connection is closed.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "monitor/Sampler.h"
+#include "platform/Clock.h"
+#include "platform/Text.h"
+#include "support/FakeWindowSystem.h"
+#include "support/TestDatabase.h"
+
+TEST(SamplerDatabase, DefaultHooksStoreRealRowsAndReportAClosedConnection) {
+    vh::test::TestDatabase db;
+    vh::SetClock([] {
+        vh::DateTime t;
+        t.year = 2024;
+        t.month = 3;
+        t.day = 2;
+        t.hour = 9;
+        t.minute = 5;
+        t.second = 3;
+        return t;
+    });
+    auto& fake = vh::test::FakeWindowSystem::Install();
+    fake.AddProcess(77, "notepad.exe");
+    fake.AddWindow(5, vh::text::Utf8ToGbk("记事本"), 77);
+
+    SamplerHooks hooks; // insertSample is TDBFunc::InsertSample
+    std::vector<std::string> messages;
+    int handOvers = 0;
+    hooks.showMessage = [&](const std::string& m) { messages.push_back(m); };
+    hooks.handOver = [&] { ++handOvers; };
+    hooks.trace = {};
+    RunSamplingTick(hooks, {});
+    RunSamplingTick(hooks, {});
+
+    const auto rows = db.Sql().Rows("select timedetail, title, process_name, description from timeinfo");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0], "2024-03-02 09:05:03");
+    EXPECT_EQ(rows[0][1], vh::text::Utf8ToGbk("记事本"));
+    EXPECT_EQ(rows[0][2], "notepad.exe");
+    EXPECT_EQ(rows[0][3], "");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(handOvers, 2);
+
+    db.CloseConnection();
+    RunSamplingTick(hooks, {});
+    EXPECT_EQ(messages, std::vector<std::string>{"write wrong"});
+    EXPECT_EQ(handOvers, 3);
+    EXPECT_EQ(ForegroundInfo.ExeName, "notepad.exe");
+
+    vh::platform::SetWindowSystem(nullptr);
+    vh::SetClock({});
+}

@@ -1,0 +1,356 @@
+// The sampler's choice of window, its trace entries, the stored sample and its failure paths, over the
+// scripted window system, the injected clock and a real trace file in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "monitor/Sampler.h"
+#include "platform/AppPaths.h"
+#include "platform/Clock.h"
+#include "platform/Text.h"
+#include "support/FakeWindowSystem.h"
+
+namespace fs = std::filesystem;
+using vh::platform::WindowStyle;
+
+namespace {
+
+struct StoredSample {
+    std::string time, caption, processName, description;
+};
+
+WindowStyle Popup(bool minimizeBox, bool sysMenu, bool disabled = false) {
+    WindowStyle s;
+    s.popup = true;
+    s.minimizeBox = minimizeBox;
+    s.sysMenu = sysMenu;
+    s.disabled = disabled;
+    return s;
+}
+
+class SamplerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("vh-sampler-" + std::to_string(std::random_device{}()));
+        ASSERT_TRUE(fs::create_directories(dir_));
+        vh::platform::OverrideExecutableDir(dir_.string() + "/");
+        vh::SetClock([] {
+            vh::DateTime t;
+            t.year = 2024;
+            t.month = 3;
+            t.day = 2;
+            t.hour = 9;
+            t.minute = 5;
+            t.second = 3;
+            return t;
+        });
+        fake_ = &vh::test::FakeWindowSystem::Install();
+        ForegroundInfo = TForegroundInfo{};
+
+        hooks_.insertSample = [this](const std::string& t, const std::string& c, const std::string& p,
+                                     const std::string& d) {
+            stored_.push_back({t, c, p, d});
+        };
+        hooks_.showMessage = [this](const std::string& m) { messages_.push_back(m); };
+        hooks_.handOver = [this] {
+            ++handOvers_;
+            // The handler runs inside the tick and sees the new record.
+            handOverSaw_ = ForegroundInfo.ExeName;
+        };
+        hooks_.trace = [this](const std::string& m) { trace_.push_back(m); };
+    }
+    void TearDown() override {
+        vh::platform::SetWindowSystem(nullptr);
+        vh::platform::OverrideExecutableDir("");
+        vh::SetClock({});
+        fs::remove_all(dir_);
+    }
+
+    std::string TraceFileText() {
+        std::ifstream in(dir_ / "logd.txt", std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+
+    fs::path dir_;
+    vh::test::FakeWindowSystem* fake_ = nullptr;
+    SamplerHooks hooks_;
+    std::vector<StoredSample> stored_;
+    std::vector<std::string> messages_;
+    std::vector<std::string> trace_;
+    int handOvers_ = 0;
+    std::string handOverSaw_;
+};
+
+TEST_F(SamplerTest, CandidateTestLetsPopupsPassOnlyWithMinimizeBoxAndMenu) {
+    struct Case {
+        WindowStyle style;
+        bool candidate;
+    };
+    const Case cases[] = {
+        {WindowStyle{}, true},
+        {WindowStyle{false, false, false, true}, true}, // disabled matters only for popups
+        {Popup(true, true), true},
+        {Popup(false, true), false},
+        {Popup(true, false), false},
+        {Popup(false, false), false},
+        {Popup(true, true, true), false},
+    };
+    vh::platform::WindowId id = 1;
+    for (const auto& c : cases) {
+        fake_->AddWindow(id, "w", 1).style = c.style;
+        EXPECT_EQ(IsCandidateWindow(id), c.candidate) << "window " << id;
+        ++id;
+    }
+}
+
+TEST_F(SamplerTest, TakesFirstUnownedVisibleCandidateInZOrder) {
+    fake_->AddProcess(1, "init");
+    fake_->AddProcess(40, "owned.exe");
+    fake_->AddProcess(41, "hidden.exe");
+    fake_->AddProcess(42, "splash.exe");
+    fake_->AddProcess(43, "disabled.exe");
+    fake_->AddProcess(44, "skinned.exe");
+    fake_->AddProcess(45, "notepad.exe");
+    fake_->AddWindow(10, "owned dialog", 40).owned = true;
+    fake_->AddWindow(11, "hidden", 41).visible = false;
+    fake_->AddWindow(12, "splash", 42).style = Popup(false, false);
+    fake_->AddWindow(13, "disabled popup", 43).style = Popup(true, true, true);
+    fake_->AddWindow(14, "skinned main window", 44).style = Popup(true, true);
+    fake_->AddWindow(15, "notepad", 45);
+
+    TakeSample(hooks_);
+
+    ASSERT_EQ(stored_.size(), 1u);
+    EXPECT_EQ(stored_[0].caption, "skinned main window");
+    EXPECT_EQ(stored_[0].processName, "skinned.exe");
+    EXPECT_EQ(stored_[0].description, "");
+    EXPECT_EQ(ForegroundInfo.WindowHandle, 14u);
+    EXPECT_EQ(ForegroundInfo.ProcessId, 44u);
+    EXPECT_EQ(ForegroundInfo.Caption, "skinned main window");
+    EXPECT_EQ(ForegroundInfo.ExeName, "skinned.exe");
+    EXPECT_EQ(handOvers_, 1);
+    EXPECT_EQ(handOverSaw_, "skinned.exe");
+    EXPECT_EQ(fake_->snapshotsTaken, 1) << "skipped windows take no snapshot";
+
+    // Raising another window changes the sample.
+    fake_->Raise(15);
+    TakeSample(hooks_);
+    ASSERT_EQ(stored_.size(), 2u);
+    EXPECT_EQ(stored_[1].processName, "notepad.exe");
+    EXPECT_EQ(ForegroundInfo.WindowHandle, 15u);
+}
+
+TEST_F(SamplerTest, TraceHasOneEntryPerProcessVisitedThenTheCurrentCaption) {
+    const std::string caption = vh::text::Utf8ToGbk("记事本 - a.txt");
+    fake_->AddProcess(4, "System");
+    fake_->AddProcess(8, "smss.exe");
+    fake_->AddProcess(120, "notepad.exe");
+    fake_->AddProcess(300, "later.exe");
+    fake_->AddWindow(7, caption, 120);
+
+    TakeSample(hooks_);
+
+    const std::vector<std::string> expected = {
+        "4,proid:120name:" + caption,
+        "8,proid:120name:" + caption,
+        "120,proid:120name:" + caption,
+        "current_caption:" + caption + " name:notepad.exe",
+    };
+    EXPECT_EQ(trace_, expected);
+
+    // First in the snapshot: exactly one entry of the first form.
+    trace_.clear();
+    fake_->processes = {{120, "notepad.exe"}, {4, "System"}};
+    TakeSample(hooks_);
+    EXPECT_EQ(trace_, (std::vector<std::string>{"120,proid:120name:" + caption,
+                                                "current_caption:" + caption + " name:notepad.exe"}));
+}
+
+TEST_F(SamplerTest, WindowWhoseProcessIsNotInTheSnapshotIsPassedOver) {
+    fake_->AddProcess(5, "a.exe");
+    fake_->AddProcess(6, "b.exe");
+    fake_->AddWindow(1, "ghost", 999);
+    fake_->AddWindow(2, "real", 6);
+
+    TakeSample(hooks_);
+
+    ASSERT_EQ(stored_.size(), 1u);
+    EXPECT_EQ(stored_[0].caption, "real");
+    EXPECT_EQ(fake_->snapshotsTaken, 2);
+    const std::vector<std::string> expected = {
+        "5,proid:999name:ghost", "6,proid:999name:ghost",           "5,proid:6name:real",
+        "6,proid:6name:real",    "current_caption:real name:b.exe",
+    };
+    EXPECT_EQ(trace_, expected);
+}
+
+TEST_F(SamplerTest, NoQualifyingWindowStoresNothingAndDoesNotHandOver) {
+    fake_->AddProcess(5, "a.exe");
+    fake_->AddWindow(1, "tooltip", 5).style = Popup(false, false);
+    fake_->AddWindow(2, "no process", 77);
+    ForegroundInfo.ExeName = "before.exe";
+
+    TakeSample(hooks_);
+
+    EXPECT_TRUE(stored_.empty());
+    EXPECT_EQ(handOvers_, 0);
+    EXPECT_EQ(ForegroundInfo.ExeName, "before.exe");
+
+    // An empty snapshot (no process list available) passes every window over.
+    fake_->windows.clear();
+    fake_->AddWindow(3, "plain", 5);
+    fake_->processes.clear();
+    TakeSample(hooks_);
+    EXPECT_TRUE(stored_.empty());
+    EXPECT_EQ(handOvers_, 0);
+}
+
+TEST_F(SamplerTest, EveryTickStoresARowAndHandsOver) {
+    fake_->AddProcess(9, "game.exe");
+    fake_->AddWindow(3, "game", 9);
+
+    TakeSample(hooks_);
+    TakeSample(hooks_);
+
+    ASSERT_EQ(stored_.size(), 2u);
+    EXPECT_EQ(stored_[0].caption, stored_[1].caption);
+    EXPECT_EQ(handOvers_, 2);
+}
+
+TEST_F(SamplerTest, StoresTimeTextAndCaptionCutTo254Bytes) {
+    std::string longCaption;
+    for (int i = 0; i < 300; ++i)
+        longCaption += static_cast<char>('a' + i % 26);
+    fake_->AddProcess(9, "editor.exe");
+    fake_->AddWindow(3, longCaption, 9);
+
+    TakeSample(hooks_);
+
+    ASSERT_EQ(stored_.size(), 1u);
+    EXPECT_EQ(stored_[0].time, "2024-03-02 09:05:03");
+    EXPECT_EQ(stored_[0].caption, longCaption.substr(0, 254));
+    EXPECT_EQ(ForegroundInfo.Caption, longCaption.substr(0, 254));
+    EXPECT_EQ(trace_.back(), "current_caption:" + longCaption.substr(0, 254) + " name:editor.exe");
+}
+
+TEST_F(SamplerTest, FailedStoreShowsWriteWrongAndStillHandsOver) {
+    fake_->AddProcess(9, "game.exe");
+    fake_->AddWindow(3, "game", 9);
+    hooks_.insertSample = [](const std::string&, const std::string&, const std::string&, const std::string&) {
+        throw std::runtime_error("connection shut down");
+    };
+    bool stopped = false;
+
+    RunSamplingTick(hooks_, [&] { stopped = true; });
+    RunSamplingTick(hooks_, [&] { stopped = true; });
+
+    EXPECT_EQ(messages_, (std::vector<std::string>{"write wrong", "write wrong"}));
+    EXPECT_EQ(ForegroundInfo.ExeName, "game.exe");
+    EXPECT_EQ(ForegroundInfo.WindowHandle, 3u);
+    EXPECT_EQ(handOvers_, 2);
+    EXPECT_FALSE(stopped);
+}
+
+TEST_F(SamplerTest, UnwritableTraceFileDoesNotStopSampling) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the trace file lies at a fixed place on Windows";
+#endif
+    // A folder in place of the file: it cannot be opened for appending, whoever runs the test.
+    fs::create_directory(dir_ / "logd.txt");
+    EXPECT_FALSE(WriteTraceLog("lost"));
+
+    fake_->AddProcess(9, "game.exe");
+    fake_->AddWindow(3, "game", 9);
+    SamplerHooks realTrace = hooks_;
+    realTrace.trace = SamplerHooks().trace; // the real file writer
+    bool stopped = false;
+
+    RunSamplingTick(realTrace, [&] { stopped = true; });
+
+    EXPECT_FALSE(stopped);
+    ASSERT_EQ(stored_.size(), 1u);
+    EXPECT_EQ(stored_[0].processName, "game.exe");
+    EXPECT_EQ(handOvers_, 1);
+
+    // A trace writer that throws is swallowed the same way.
+    realTrace.trace = [](const std::string&) { throw std::runtime_error("disk full"); };
+    RunSamplingTick(realTrace, [&] { stopped = true; });
+    EXPECT_FALSE(stopped);
+    EXPECT_EQ(stored_.size(), 2u);
+    EXPECT_EQ(handOvers_, 2);
+}
+
+TEST_F(SamplerTest, TraceFileGetsTwoLinesPerEntryAndIsAppended) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the trace file lies at a fixed place on Windows";
+#endif
+    std::ofstream(dir_ / "logd.txt", std::ios::binary) << "old\n";
+    EXPECT_EQ(TraceFilePath(), dir_.string() + "/logd.txt");
+
+    fake_->AddProcess(2, "a.exe");
+    fake_->AddProcess(9, vh::text::Utf8ToGbk("游戏.exe"));
+    fake_->AddWindow(3, vh::text::Utf8ToGbk("游戏"), 9);
+    SamplerHooks realTrace = hooks_;
+    realTrace.trace = SamplerHooks().trace;
+    TakeSample(realTrace);
+
+    const std::string caption = vh::text::Utf8ToGbk("游戏");
+    EXPECT_EQ(TraceFileText(), "old\n"
+                               "9:05:03\n2,proid:9name:" +
+                                   caption +
+                                   "\n"
+                                   "9:05:03\n9,proid:9name:" +
+                                   caption +
+                                   "\n"
+                                   "9:05:03\ncurrent_caption:" +
+                                   caption + " name:" + vh::text::Utf8ToGbk("游戏.exe") + "\n");
+}
+
+TEST_F(SamplerTest, ErrorDuringTickStopsTheTimerSilently) {
+    fake_->AddProcess(9, "game.exe");
+    fake_->AddWindow(3, "game", 9);
+    int stops = 0;
+
+    fake_->failEnum = true;
+    RunSamplingTick(hooks_, [&] { ++stops; });
+    EXPECT_EQ(stops, 1);
+
+    fake_->failEnum = false;
+    fake_->failCaption = true;
+    RunSamplingTick(hooks_, [&] { ++stops; });
+    EXPECT_EQ(stops, 2);
+    EXPECT_TRUE(stored_.empty());
+    EXPECT_EQ(handOvers_, 0);
+    EXPECT_TRUE(messages_.empty());
+
+    // An error in the hand-over's handler ends the tick the same way, after the row was stored.
+    fake_->failCaption = false;
+    hooks_.handOver = [] { throw std::runtime_error("handler failed"); };
+    RunSamplingTick(hooks_, [&] { ++stops; });
+    EXPECT_EQ(stops, 3);
+    EXPECT_EQ(stored_.size(), 1u);
+
+#ifndef _WIN32
+    // No window system at all (no display) is one more error of the tick.
+    vh::platform::SetWindowSystem(nullptr);
+    const char* display = std::getenv("DISPLAY");
+    const std::string saved = display ? display : "";
+    setenv("DISPLAY", ":119.99", 1);
+    RunSamplingTick(hooks_, [&] { ++stops; });
+    EXPECT_EQ(stops, 4);
+    if (display)
+        setenv("DISPLAY", saved.c_str(), 1);
+    else
+        unsetenv("DISPLAY");
+#endif
+}
+
+} // namespace

@@ -1,0 +1,377 @@
+// The X11 backend and the sampler on a real X server (Xvfb) with real client windows: our own test
+// client, xterm and xclock; without a window manager and under openbox.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <memory>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "monitor/Sampler.h"
+#include "platform/Text.h"
+#include "platform/linux/WindowSystemX11.h"
+#include "support/XvfbFixture.h"
+
+using namespace std::chrono_literals;
+using vh::platform::WindowId;
+using vh::platform::WindowSystem;
+using vh::test::StartTestClient;
+using vh::test::WaitUntil;
+using vh::test::XvfbFixture;
+
+namespace {
+
+struct Stored {
+    std::string caption, processName;
+};
+
+// One sample through the real backend; the stored row, if any.
+class Sampling {
+public:
+    Sampling() {
+        hooks.insertSample = [this](const std::string&, const std::string& c, const std::string& p,
+                                    const std::string&) {
+            rows.push_back({c, p});
+        };
+        hooks.handOver = [this] { ++handOvers; };
+        hooks.trace = [this](const std::string& m) { trace.push_back(m); };
+    }
+    bool Take() {
+        const auto before = rows.size();
+        TakeSample(hooks);
+        return rows.size() > before;
+    }
+    SamplerHooks hooks;
+    std::vector<Stored> rows;
+    std::vector<std::string> trace;
+    int handOvers = 0;
+};
+
+std::string Gbk(const char* utf8) {
+    return vh::text::Utf8ToGbk(utf8);
+}
+
+std::vector<WindowId> Stack(WindowSystem& ws) {
+    std::vector<WindowId> out;
+    ws.EnumTopWindows([&](WindowId w) {
+        out.push_back(w);
+        return true;
+    });
+    return out;
+}
+
+// The position of w in the stack from the top, or -1.
+int StackIndex(WindowSystem& ws, WindowId w) {
+    const auto s = Stack(ws);
+    const auto it = std::find(s.begin(), s.end(), w);
+    return it == s.end() ? -1 : static_cast<int>(it - s.begin());
+}
+
+class X11Test : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        x_ = std::make_unique<XvfbFixture>(GetParam());
+        vh::platform::SetWindowSystem(vh::platform::CreateX11WindowSystem(x_->Display()));
+        ForegroundInfo = TForegroundInfo{};
+    }
+    void TearDown() override {
+        vh::platform::SetWindowSystem(nullptr);
+        x_.reset();
+    }
+    WindowSystem& Ws() { return vh::platform::TheWindowSystem(); }
+
+    // The client's windows are on top of the stack once the window manager has listed them.
+    void WaitListed(WindowId w) {
+        ASSERT_TRUE(WaitUntil([&] { return StackIndex(Ws(), w) >= 0 && Ws().IsVisible(w); })) << "window " << w;
+    }
+    void WaitOnTop(WindowId w) {
+        ASSERT_TRUE(WaitUntil([&] {
+            Sampling s;
+            return s.Take() && ForegroundInfo.WindowHandle == w;
+        })) << "window "
+            << w << " never came to the top";
+    }
+
+    std::unique_ptr<XvfbFixture> x_;
+};
+
+TEST_P(X11Test, SamplesTheTopWindowWithItsCaptionAndProcess) {
+    auto c = StartTestClient(*x_, {"--window", "--title", "记事本 - 测试.txt"});
+    ASSERT_EQ(c.windows.size(), 1u);
+    WaitListed(c.windows[0]);
+    WaitOnTop(c.windows[0]);
+
+    Sampling s;
+    ASSERT_TRUE(s.Take());
+    EXPECT_EQ(s.rows[0].caption, Gbk("记事本 - 测试.txt"));
+    EXPECT_EQ(s.rows[0].processName, "vh_x11client");
+    EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(c.child.Pid()));
+    EXPECT_EQ(ForegroundInfo.WindowHandle, c.windows[0]);
+    EXPECT_EQ(s.handOvers, 1);
+    // The process is found at the position of its pid in the ascending /proc list.
+    const auto procs = Ws().SnapshotProcesses();
+    const auto pos =
+        std::find_if(procs.begin(), procs.end(), [&](const auto& p) { return p.pid == ForegroundInfo.ProcessId; });
+    ASSERT_NE(pos, procs.end());
+    EXPECT_EQ(s.trace.size(), static_cast<std::size_t>(pos - procs.begin()) + 2);
+    EXPECT_EQ(s.trace.back(), "current_caption:" + Gbk("记事本 - 测试.txt") + " name:vh_x11client");
+}
+
+TEST_P(X11Test, RaisingAnotherWindowChangesTheSample) {
+    auto a = StartTestClient(*x_, {"--window", "--title", "first", "--at", "10,10"});
+    WaitListed(a.windows[0]);
+    auto b = StartTestClient(*x_, {"--window", "--title", "second", "--at", "400,10"});
+    WaitListed(b.windows[0]);
+    WaitOnTop(b.windows[0]);
+
+    const std::string id = std::to_string(a.windows[0]);
+    if (x_->WithWindowManager())
+        ASSERT_EQ(x_->Run({"xdotool", "windowactivate", "--sync", id}), 0);
+    else
+        ASSERT_EQ(x_->Run({"xdotool", "windowraise", id}), 0);
+    WaitOnTop(a.windows[0]);
+    EXPECT_EQ(ForegroundInfo.Caption, "first");
+    EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(a.child.Pid()));
+}
+
+TEST_P(X11Test, PassesOverOwnedHiddenAndBorderlessWindows) {
+    // Window 0 is the main window; every later one lies above it and must be passed over.
+    auto c = StartTestClient(*x_, {
+                                      "--window", "--title", "main",                                                // 0
+                                      "--window", "--title", "owned",      "--transient-for", "0",                  // 1
+                                      "--window", "--title", "splash",     "--type",          "SPLASH",             // 2
+                                      "--window", "--title", "borderless", "--borderless",                          // 3
+                                      "--window", "--title", "override",   "--override",                            // 4
+                                      "--window", "--title", "tooltip",    "--type",          "TOOLTIP",            // 5
+                                      "--window", "--title", "hidden",     "--unmapped",                            // 6
+                                      "--window", "--title", "skinned",    "--motif",         "2,48",    "--no-pid" // 7
+                                  });
+    ASSERT_EQ(c.windows.size(), 8u);
+    auto& ws = Ws();
+    for (int i : {0, 1, 2, 3, 5, 7})
+        WaitListed(c.windows[i]);
+
+    EXPECT_FALSE(ws.HasOwner(c.windows[0]));
+    EXPECT_TRUE(ws.HasOwner(c.windows[1]));
+    EXPECT_FALSE(ws.IsVisible(c.windows[6]));
+    EXPECT_TRUE(ws.IsVisible(c.windows[0]));
+
+    const auto main = ws.GetStyle(c.windows[0]);
+    EXPECT_FALSE(main.popup);
+    EXPECT_TRUE(main.minimizeBox);
+    EXPECT_TRUE(main.sysMenu);
+    EXPECT_TRUE(IsCandidateWindow(c.windows[0]));
+    for (int i : {2, 3, 4, 5}) {
+        const auto st = ws.GetStyle(c.windows[i]);
+        EXPECT_TRUE(st.popup) << i;
+        EXPECT_FALSE(IsCandidateWindow(c.windows[i])) << i;
+    }
+    // No title bar but a menu and a minimise box (decorations MENU | MINIMIZE): a skinned main window.
+    const auto skinned = ws.GetStyle(c.windows[7]);
+    EXPECT_TRUE(skinned.popup);
+    EXPECT_TRUE(skinned.minimizeBox);
+    EXPECT_TRUE(skinned.sysMenu);
+    EXPECT_FALSE(skinned.disabled);
+
+    // The skinned window is taken (its process found through XRes without _NET_WM_PID); without it the
+    // main window is the sample.
+    Sampling s;
+    ASSERT_TRUE(s.Take());
+    EXPECT_EQ(s.rows[0].caption, "skinned");
+    EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(c.child.Pid()));
+    ASSERT_TRUE(ws.RequestClose(c.windows[7], 5s));
+    ASSERT_TRUE(WaitUntil([&] {
+        Sampling t;
+        return t.Take() && t.rows[0].caption == "main";
+    }));
+}
+
+TEST_P(X11Test, CaptionsInEveryEncodingBecomeGbk) {
+    std::string longTitle = "A";
+    for (int i = 0; i < 150; ++i)
+        longTitle += "汉";
+    auto c = StartTestClient(*x_, {"--window", "--title", "仅 WM_NAME", "--wm-name-only", //
+                                   "--window", "--title", "Café crème", "--latin1",       //
+                                   "--window", "--title", "复合文本 title", "--compound", //
+                                   "--window", "--title", longTitle,                      //
+                                   "--window", "--title", "emoji 😀 ok"});
+    auto& ws = Ws();
+    EXPECT_EQ(ws.GetCaption(c.windows[0], 254), Gbk("仅 WM_NAME"));
+    EXPECT_EQ(ws.GetCaption(c.windows[1], 254), Gbk("Café crème"));
+    EXPECT_EQ(ws.GetCaption(c.windows[2], 254), Gbk("复合文本 title"));
+    // 1 + 2 * 150 bytes, cut at 254 without splitting a character: "A" and 126 characters.
+    const std::string cut = ws.GetCaption(c.windows[3], 254);
+    EXPECT_EQ(cut.size(), 253u);
+    EXPECT_EQ(cut, Gbk(longTitle.c_str()).substr(0, 253));
+    EXPECT_EQ(ws.GetCaption(c.windows[3], 10), Gbk("A汉汉汉汉"));
+    EXPECT_EQ(ws.GetCaption(c.windows[4], 254), "emoji ? ok");
+}
+
+TEST_P(X11Test, StockClientsAreSampledByTheirExecutableName) {
+    auto clock = x_->Spawn({"xclock", "-title", "Clock Test"});
+    auto term = x_->Spawn({"xterm", "-T", "终端 test", "-e", "sleep", "60"});
+    auto& ws = Ws();
+    auto findByCaption = [&](const std::string& caption) -> WindowId {
+        WindowId found = 0;
+        ws.EnumTopWindows([&](WindowId w) {
+            if (ws.IsVisible(w) && ws.GetCaption(w, 254) == caption)
+                found = w;
+            return found == 0;
+        });
+        return found;
+    };
+    WindowId clockWin = 0, termWin = 0;
+    ASSERT_TRUE(WaitUntil([&] { return (clockWin = findByCaption("Clock Test")) != 0; }, 10s));
+    ASSERT_TRUE(WaitUntil([&] { return (termWin = findByCaption(Gbk("终端 test"))) != 0; }, 10s));
+    EXPECT_EQ(ws.GetProcessId(clockWin), static_cast<std::uint32_t>(clock.Pid()));
+    EXPECT_EQ(ws.GetProcessId(termWin), static_cast<std::uint32_t>(term.Pid()));
+
+    for (auto [win, caption, exe] :
+         {std::tuple{clockWin, std::string("Clock Test"), "xclock"}, std::tuple{termWin, Gbk("终端 test"), "xterm"}}) {
+        // xclock takes no focus, so activation is not waited for; the raise shows in the stack.
+        const std::string id = std::to_string(win);
+        if (x_->WithWindowManager())
+            x_->Run({"xdotool", "windowactivate", id});
+        ASSERT_EQ(x_->Run({"xdotool", "windowraise", id}), 0);
+        WaitOnTop(win);
+        EXPECT_EQ(ForegroundInfo.Caption, caption);
+        EXPECT_EQ(ForegroundInfo.ExeName, exe);
+    }
+}
+
+TEST_P(X11Test, CloseRequestClosesARealClient) {
+    auto c = StartTestClient(*x_, {"--window", "--title", "close me"});
+    WaitListed(c.windows[0]);
+    EXPECT_TRUE(Ws().RequestClose(c.windows[0], 5s));
+    int status = 0;
+    ASSERT_TRUE(c.child.WaitExit(5s, &status));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    // A window that never answers: the wait is bounded and reported.
+    auto stubborn = StartTestClient(*x_, {"--ignore-close", "--window", "--title", "stubborn"});
+    WaitListed(stubborn.windows[0]);
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_FALSE(Ws().RequestClose(stubborn.windows[0], 300ms));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 3s);
+    if (!x_->WithWindowManager()) {
+        EXPECT_TRUE(stubborn.child.Running());
+    }
+
+    // xclock, asked through the same path, goes too.
+    auto clock = x_->Spawn({"xclock", "-title", "Clock Close"});
+    WindowId clockWin = 0;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            Ws().EnumTopWindows([&](WindowId w) {
+                if (Ws().IsVisible(w) && Ws().GetCaption(w, 254) == "Clock Close")
+                    clockWin = w;
+                return clockWin == 0;
+            });
+            return clockWin != 0;
+        },
+        10s));
+    EXPECT_TRUE(Ws().RequestClose(clockWin, 5s));
+    EXPECT_TRUE(clock.WaitExit(5s));
+}
+
+TEST_P(X11Test, KillEndsARealProcess) {
+    auto c = StartTestClient(*x_, {"--window", "--title", "kill me"});
+    WaitListed(c.windows[0]);
+    const auto pid = Ws().GetProcessId(c.windows[0]);
+    ASSERT_EQ(pid, static_cast<std::uint32_t>(c.child.Pid()));
+    EXPECT_TRUE(Ws().TerminateProcess(pid));
+    int status = 0;
+    ASSERT_TRUE(c.child.WaitExit(5s, &status));
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_FALSE(Ws().TerminateProcess(pid)) << "already gone";
+    // Values that kill() reads as a process group or as every process are refused.
+    EXPECT_FALSE(Ws().TerminateProcess(0));
+    EXPECT_FALSE(Ws().TerminateProcess(0xFFFFFFFFu));
+    EXPECT_FALSE(Ws().TerminateProcess(0x80000000u));
+}
+
+TEST_P(X11Test, VanishedWindowsGiveEmptyAnswers) {
+    auto c = StartTestClient(*x_, {"--window", "--title", "short-lived"});
+    const WindowId w = c.windows[0];
+    WaitListed(w);
+    ASSERT_EQ(x_->Run({"xdotool", "windowkill", std::to_string(w)}), 0);
+    ASSERT_TRUE(c.child.WaitExit(5s));
+    auto& ws = Ws();
+    ASSERT_TRUE(WaitUntil([&] { return !ws.IsVisible(w); }));
+    EXPECT_FALSE(ws.HasOwner(w));
+    EXPECT_FALSE(ws.GetStyle(w).popup);
+    EXPECT_EQ(ws.GetCaption(w, 254), "");
+    EXPECT_EQ(ws.GetProcessId(w), 0u);
+    EXPECT_FALSE(ws.RequestClose(w, 100ms));
+    EXPECT_FALSE(ws.RequestClose(0x7FFFFFFF, 100ms));
+    // The walk goes on undisturbed.
+    Sampling s;
+    s.Take();
+}
+
+TEST_P(X11Test, ProcessSnapshotIsAscendingAndNamesExecutables) {
+    auto c = StartTestClient(*x_, {"--window", "--title", "p"});
+    const auto procs = Ws().SnapshotProcesses();
+    ASSERT_FALSE(procs.empty());
+    EXPECT_TRUE(std::is_sorted(procs.begin(), procs.end(), [](const auto& a, const auto& b) { return a.pid < b.pid; }));
+    auto nameOf = [&](std::uint32_t pid) {
+        for (const auto& p : procs)
+            if (p.pid == pid)
+                return p.exeName;
+        return std::string("<none>");
+    };
+    EXPECT_EQ(nameOf(static_cast<std::uint32_t>(c.child.Pid())), "vh_x11client");
+    EXPECT_EQ(nameOf(static_cast<std::uint32_t>(getpid())), "platform_x11_test");
+}
+
+INSTANTIATE_TEST_SUITE_P(X11, X11Test, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Openbox" : "NoWindowManager"; });
+
+TEST(X11WindowManagerTest, StaleWindowManagerPropertiesAreIgnored) {
+    XvfbFixture x(true);
+    auto ws = vh::platform::CreateX11WindowSystem(x.Display());
+    auto c = StartTestClient(x, {"--window", "--title", "survivor"});
+    ASSERT_TRUE(WaitUntil([&] { return StackIndex(*ws, c.windows[0]) == 0; }));
+
+    // openbox dies without cleaning up; its clients go back to the root, its lists stay behind.
+    x.KillWindowManager();
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto s = Stack(*ws);
+        return std::find(s.begin(), s.end(), c.windows[0]) != s.end() && ws->IsVisible(c.windows[0]);
+    }));
+    auto b = StartTestClient(x, {"--window", "--title", "newcomer"});
+    ASSERT_TRUE(WaitUntil([&] { return StackIndex(*ws, b.windows[0]) == 0; }))
+        << "the new window is on top of the real stack, not missing from a stale list";
+}
+
+TEST(X11ConnectionTest, LostServerFailsTheTickAndAReturningOneIsUsedAgain) {
+    auto x = std::make_unique<XvfbFixture>(false);
+    const std::string display = x->Display();
+    const int number = std::stoi(display.substr(1));
+    vh::platform::SetWindowSystem(vh::platform::CreateX11WindowSystem(display));
+    auto c = StartTestClient(*x, {"--window", "--title", "before"});
+    Sampling s;
+    ASSERT_TRUE(s.Take());
+
+    c.child.Stop();
+    x.reset(); // the server goes away under the open connection
+    int stops = 0;
+    RunSamplingTick(s.hooks, [&] { ++stops; });
+    EXPECT_EQ(stops, 1);
+    RunSamplingTick(s.hooks, [&] { ++stops; });
+    EXPECT_EQ(stops, 2);
+
+    // A server on the same display again: the next tick reconnects.
+    x = std::make_unique<XvfbFixture>(false, number, number);
+    auto d = StartTestClient(*x, {"--window", "--title", "after"});
+    ASSERT_TRUE(WaitUntil([&] {
+        RunSamplingTick(s.hooks, [&] { ++stops; });
+        return !s.rows.empty() && s.rows.back().caption == "after";
+    }));
+    vh::platform::SetWindowSystem(nullptr);
+}
+
+} // namespace
