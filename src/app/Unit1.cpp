@@ -1,0 +1,492 @@
+#include "app/Unit1.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QSystemTrayIcon>
+#include <climits>
+#include <stdexcept>
+
+#include "app/Links.h"
+#include "app/NoticeText.h"
+#include "app/StaticPages.h"
+#include "app/uInfoFrm.h"
+#include "platform/AppPaths.h"
+#include "platform/Shell.h"
+#include "platform/Text.h"
+#include "settings/uLogin.h"
+#include "toolkit/AppTermination.h"
+#include "toolkit/ErrorDisplay.h"
+#include "toolkit/QtText.h"
+#include "toolkit/Skin.h"
+
+namespace {
+
+std::string Gbk(const char* utf8) {
+    return vh::text::Utf8ToGbk(utf8);
+}
+
+// The start-up minimise request, posted so that it takes effect once the loop runs.
+const QEvent::Type kMinimizeEvent = static_cast<QEvent::Type>(QEvent::User + 20);
+
+class NavPanel : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        QLinearGradient g(0, 0, width(), 0);
+        g.setColorAt(0, vh::skin::kFrame);
+        g.setColorAt(1, vh::skin::kFrameLight);
+        p.fillRect(rect(), g);
+    }
+};
+
+QIcon TrayPicture() {
+    QPixmap pm(32, 32);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(vh::skin::kFrame);
+    p.setPen(QPen(Qt::white, 2));
+    p.drawEllipse(2, 2, 28, 28);
+    p.setPen(QPen(Qt::white, 3));
+    p.drawLine(16, 16, 16, 8);
+    p.drawLine(16, 16, 22, 19);
+    return QIcon(pm);
+}
+
+} // namespace
+
+const char* const TForm1::kPageNames[10] = {
+    "RTSAbout",        "RTSGuide",     "RTSTabMonitorCaption", "RTSTSMain",  "RTSTSStatistic",
+    "RTSTSSysSetting", "RTSTabSheet3", "RTSTabSheet4",         "RTSWorkSet", "RTSTabSheet6",
+};
+
+TForm1::TForm1()
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("*Varnholt--岚舟记*"));
+    setFixedSize(674, 511);
+    if (QScreen* s = QGuiApplication::primaryScreen())
+        move(s->availableGeometry().center() - QPoint(674 / 2, 511 / 2));
+
+    // Created running (update, tips) or stopped (schedule, sampling); start-up adjusts them.
+    tmrTimeRange = new vh::TTimer(this, 3000, false);
+    tmrSave = new vh::TTimer(this, 60000, false);
+    tmrUpdate = new vh::TTimer(this, 60000, true);
+    tmrTips = new vh::TTimer(this, 60000, true);
+    tmrTimeRange->setObjectName(QStringLiteral("tmrTimeRange"));
+    tmrSave->setObjectName(QStringLiteral("tmrSave"));
+    tmrUpdate->setObjectName(QStringLiteral("tmrUpdate"));
+    tmrTips->setObjectName(QStringLiteral("tmrTips"));
+    timers_ = {{QStringLiteral("tmrTimeRange"), tmrTimeRange},
+               {QStringLiteral("tmrSave"), tmrSave},
+               {QStringLiteral("tmrUpdate"), tmrUpdate},
+               {QStringLiteral("tmrTips"), tmrTips}};
+
+    RPCHelp = new QStackedWidget(this);
+    RPCHelp->setObjectName(QStringLiteral("RPCHelp"));
+    RPCHelp->setGeometry(150, 0, 524, 478);
+    RPCHelp->setAutoFillBackground(true);
+    for (const char* name : kPageNames) {
+        auto* placeholder = new QWidget;
+        placeholder->setObjectName(QString::fromLatin1(name));
+        RPCHelp->addWidget(placeholder);
+    }
+
+    BuildNavigation();
+    BuildStaticPages();
+    BuildTray();
+    ShowPage(QStringLiteral("RTSTSMain"));
+    rzIniInfo.SetSettingsPath(ConfigFilePath());
+}
+
+TForm1::~TForm1() {
+    // FormDestroy: the dialogs go with the window.
+    FrmLogin.reset();
+    FrmInfo.reset();
+    if (trayIcon)
+        trayIcon->hide();
+}
+
+void TForm1::BuildNavigation() {
+    pnlNav = new NavPanel(this);
+    pnlNav->setObjectName(QStringLiteral("pnlNav"));
+    pnlNav->setGeometry(0, 0, 150, 478);
+
+    auto* imgLogo =
+        new vh::skin::HoverLabel(QStringLiteral("岚舟记"), Qt::white, QColor(0xff, 0xf0, 0xa0), false, pnlNav);
+    imgLogo->setObjectName(QStringLiteral("imgLogo"));
+    QFont lf = vh::skin::SongFont(26);
+    lf.setBold(true);
+    imgLogo->setFont(lf);
+    imgLogo->setAlignment(Qt::AlignCenter);
+    imgLogo->setGeometry(10, 10, 130, 48);
+    imgLogo->setToolTip(QString::fromLatin1(vh::app::links::kHomePage));
+    connect(imgLogo, &vh::skin::HoverLabel::clicked, this, [] { vh::platform::OpenUrl(vh::app::links::kHomePage); });
+
+    auto* heading = new QLabel(QStringLiteral("系统功能"), pnlNav);
+    heading->setObjectName(QStringLiteral("lblFunctions"));
+    QFont hf = vh::skin::SongFont(13);
+    hf.setBold(true);
+    heading->setFont(hf);
+    heading->setStyleSheet(QStringLiteral("color: white;"));
+    heading->setGeometry(15, 72, 120, 18);
+
+    struct Side {
+        const char* name;
+        QString caption;
+        const char* page;
+    };
+    const Side side[] = {
+        {"btn3", QStringLiteral("软件介绍"), "RTSTSMain"},
+        {"btn6", QStringLiteral("时间分析设定"), "RTSTabMonitorCaption"},
+        {"btn5", QStringLiteral("时间分析"), "RTSTSStatistic"},
+        {"btn7", QStringLiteral("软件设定"), "RTSTSSysSetting"},
+        {"btn4", QStringLiteral("成功资源导航"), "RTSAbout"},
+    };
+    int y = 98;
+    for (const Side& s : side) {
+        auto* b = new QPushButton(s.caption, pnlNav);
+        b->setObjectName(QString::fromLatin1(s.name));
+        b->setGeometry(15, y, 120, 28);
+        const QString page = QString::fromLatin1(s.page);
+        connect(b, &QPushButton::clicked, this, [this, page] { OpenPage(page); });
+        y += 36;
+    }
+
+    lbl1 = new vh::skin::HoverLabel(QStringLiteral("捐助"), Qt::white, vh::skin::kLinkBlue, true, pnlNav);
+    lbl1->setObjectName(QStringLiteral("lbl1"));
+    lbl1->setGeometry(30, 300, 40, 18);
+    connect(lbl1, &vh::skin::HoverLabel::clicked, this, [this] { OpenPage(QStringLiteral("RTSTabSheet4")); });
+    Label1 = new vh::skin::HoverLabel(QStringLiteral("更新"), Qt::white, vh::skin::kLinkBlue, true, pnlNav);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(90, 300, 40, 18);
+    connect(Label1, &vh::skin::HoverLabel::clicked, this, &TForm1::Label1Click);
+
+    auto* speedButton2 = new QPushButton(QStringLiteral("捐助(谢谢)"), pnlNav);
+    speedButton2->setObjectName(QStringLiteral("SpeedButton2"));
+    speedButton2->setGeometry(15, 436, 120, 28);
+    connect(speedButton2, &QPushButton::clicked, this, [this] { OpenPage(QStringLiteral("RTSTabSheet4")); });
+
+    // The tip strip along the bottom.
+    auto* strip = new NavPanel(this);
+    strip->setObjectName(QStringLiteral("pnlTips"));
+    strip->setGeometry(0, 478, 674, 33);
+    auto* tipHeading = new QLabel(QStringLiteral("成功贴士："), this);
+    tipHeading->setObjectName(QStringLiteral("lblTipHeading"));
+    tipHeading->setStyleSheet(QStringLiteral("color: #fff0a0; background: transparent;"));
+    tipHeading->setGeometry(14, 485, 72, 18);
+    Label9 = new QLabel(this);
+    Label9->setObjectName(QStringLiteral("Label9"));
+    Label9->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    Label9->setGeometry(88, 485, 505, 18);
+    lblMore = new vh::skin::HoverLabel(QStringLiteral("查看更多..."), vh::skin::kLinkRed, QColor(0xff, 0xf0, 0xa0),
+                                       false, this);
+    lblMore->setObjectName(QStringLiteral("lblMore"));
+    lblMore->setGeometry(600, 485, 70, 18);
+    connect(lblMore, &vh::skin::HoverLabel::clicked, this, [] { vh::platform::OpenUrl(vh::app::links::kMoreTips); });
+}
+
+void TForm1::BuildStaticPages() {
+    vh::app::StaticPageActions a;
+    a.openPage = [this](const QString& name) { OpenPage(name); };
+    a.updateCheck = [this] { Label1Click(); };
+    a.openUrl = [](const char* url) { vh::platform::OpenUrl(url); };
+    RegisterPage(vh::app::BuildMainPage(a));
+    RegisterPage(vh::app::BuildGuidePage(a));
+    RegisterPage(vh::app::BuildAboutPage(a));
+    donation_ = new vh::app::TDonationPage(a);
+    RegisterPage(donation_, [this] { donation_->ShowDonation(); });
+}
+
+void TForm1::BuildTray() {
+    pmTray = new QMenu(this);
+    pmTray->setObjectName(QStringLiteral("pmTray"));
+    N2 = pmTray->addAction(QStringLiteral("显示主界面"));
+    N2->setObjectName(QStringLiteral("N2"));
+    s1 = pmTray->addAction(QStringLiteral("监视设定"));
+    s1->setObjectName(QStringLiteral("s1"));
+    N1 = pmTray->addAction(QStringLiteral("退出系统"));
+    N1->setObjectName(QStringLiteral("N1"));
+    // Queued: a gate runs a modal loop, which must not nest inside the menu's or the icon's own handling.
+    connect(N2, &QAction::triggered, this, &TForm1::N2Click, Qt::QueuedConnection);
+    connect(s1, &QAction::triggered, this, &TForm1::s1Click, Qt::QueuedConnection);
+    connect(N1, &QAction::triggered, this, &TForm1::N1Click, Qt::QueuedConnection);
+
+    trayIcon = new QSystemTrayIcon(TrayPicture(), this);
+    trayIcon->setObjectName(QStringLiteral("TrayIcon1"));
+    trayIcon->setToolTip(QStringLiteral("Varnholt"));
+    trayIcon->setContextMenu(pmTray);
+    connect(
+        trayIcon, &QSystemTrayIcon::activated, this,
+        [this](QSystemTrayIcon::ActivationReason r) {
+            if (r == QSystemTrayIcon::DoubleClick)
+                N2Click();
+        },
+        Qt::QueuedConnection);
+    trayIcon->show();
+}
+
+void TForm1::EnsureLogin() {
+    if (!FrmLogin) {
+        FrmLogin = std::make_unique<TFrmLogin>();
+        FrmLogin->SetCentreOn(this);
+    }
+}
+
+void TForm1::EnsureInfo() {
+    if (!FrmInfo)
+        FrmInfo = std::make_unique<TFrmInfo>();
+}
+
+void TForm1::FormCreate() {
+    rzIniInfo.SetSettingsPath(ConfigFilePath());
+    vh::RunGuarded([this] {
+        // 1, 2
+        if (hooks.ResetTips)
+            hooks.ResetTips();
+        if (hooks.LoadSchedule)
+            hooks.LoadSchedule();
+        // 3, 4
+        const bool startPasswd = rzIniInfo.ReadFlag("Security", "StartPasswd", true);
+        EnsureLogin();
+        EnsureInfo();
+        // 5
+        if (startPasswd) {
+            FrmLogin->SetLoginState(TFrmLogin::StartupOrAccepted);
+            FrmLogin->exec();
+            if (FrmLogin->GetLoginState() == TFrmLogin::ExitChosen)
+                Terminate();
+        }
+        // 6. After an exit at the login the task question is not asked: a refusal would cancel the
+        // stored schedule although the user never answered it.
+        if (!vh::ApplicationTerminated() && hooks.IsInPeriod && hooks.IsInPeriod()) {
+            if (rzIniInfo.ReadFlag("System", "AutoTask", true)) {
+                tmrTimeRange->Start();
+            } else if (ShowNotice(Gbk("信息"),
+                                  Gbk("根据设定，您已经设定了要进行时间监视任务，以便分析，现在运行此任务么？"))) {
+                tmrTimeRange->Start();
+            } else if (!vh::ApplicationTerminated()) {
+                rzIniInfo.WriteText("TimeConfig", "Taskexecutype", "2");
+                if (hooks.StartupTaskDeclined)
+                    hooks.StartupTaskDeclined();
+            }
+        }
+        // 7, 8
+        ShowPage(QStringLiteral("RTSTSMain"));
+        if (rzIniInfo.ReadFlag("System", "AutoMinimize", true))
+            QCoreApplication::postEvent(this, new QEvent(kMinimizeEvent));
+        // 9, 10, 11
+        rzIniInfo.WriteText("SystemSet", "Version", "1.2");
+        if (hooks.SetApplicationDir)
+            hooks.SetApplicationDir(vh::platform::ExecutableDir());
+        tmrUpdate->SetEnabled(rzIniInfo.ReadFlag("OtherSettings", "AutoUpdate", true));
+        // 12, 13
+        if (hooks.LoadTips)
+            hooks.LoadTips();
+        const int seconds = rzIniInfo.ReadNumber("OtherSettings", "TipInterval", 60);
+        // A negative or oversized value would wrap the millisecond count; it means "never" or "longest".
+        const int ms = seconds <= 0 ? 0 : (seconds > INT_MAX / 1000 ? INT_MAX / 1000 * 1000 : seconds * 1000);
+        tmrTips->SetInterval(ms);
+    });
+}
+
+void TForm1::ShowAtStart() {
+    if (!inTray_)
+        show();
+}
+
+bool TForm1::ShowNotice(const std::string& caption, const std::string& text) {
+    EnsureInfo();
+    if (FrmInfo->isVisible() || vh::ApplicationTerminated())
+        return false;
+    FrmInfo->SetTexts(caption, vh::app::BreakNoticeText(text));
+    FrmInfo->exec();
+    return FrmInfo->Result();
+}
+
+int TForm1::PageIndex(const QString& name) const {
+    for (int i = 0; i < RPCHelp->count(); ++i)
+        if (RPCHelp->widget(i)->objectName() == name)
+            return i;
+    return -1;
+}
+
+void TForm1::ShowPage(const QString& pageName) {
+    const int i = PageIndex(pageName);
+    if (i >= 0)
+        RPCHelp->setCurrentIndex(i);
+}
+
+void TForm1::OpenPage(const QString& pageName) {
+    vh::RunGuarded([&] {
+        auto it = prepare_.find(pageName);
+        if (it != prepare_.end() && it->second)
+            it->second();
+        ShowPage(pageName);
+    });
+}
+
+vh::TTimer& TForm1::Timer(const QString& name) {
+    auto it = timers_.find(name);
+    if (it == timers_.end())
+        throw std::invalid_argument("no timer " + name.toStdString());
+    return *it->second;
+}
+
+bool TForm1::RegisterPage(QWidget* page, std::function<void()> prepare) {
+    if (!page)
+        return false;
+    const QString name = page->objectName();
+    const int i = PageIndex(name);
+    if (i < 0)
+        return false;
+    QWidget* old = RPCHelp->widget(i);
+    if (old != page) {
+        const bool wasCurrent = RPCHelp->currentIndex() == i;
+        RPCHelp->insertWidget(i, page);
+        RPCHelp->removeWidget(old);
+        old->deleteLater();
+        if (wasCurrent)
+            RPCHelp->setCurrentIndex(i);
+    }
+    prepare_[name] = std::move(prepare);
+    return true;
+}
+
+bool TForm1::SetPagePreparation(const QString& pageName, std::function<void()> prepare) {
+    if (PageIndex(pageName) < 0)
+        return false;
+    prepare_[pageName] = std::move(prepare);
+    return true;
+}
+
+QWidget* TForm1::Page(const QString& pageName) const {
+    const int i = PageIndex(pageName);
+    return i < 0 ? nullptr : RPCHelp->widget(i);
+}
+
+QString TForm1::CurrentPageName() const {
+    QWidget* w = RPCHelp->currentWidget();
+    return w ? w->objectName() : QString();
+}
+
+void TForm1::SetTipText(const std::string& gbk) {
+    Label9->setText(vh::FromGbk(gbk));
+}
+
+void TForm1::MinimizeToTray() {
+    inTray_ = true;
+    // Hidden, not only minimised: a hidden window has no taskbar button; the tray icon stays.
+    hide();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+}
+
+void TForm1::RestoreFromTray() {
+    inTray_ = false;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm1::Terminate() {
+    vh::TerminateApplication();
+}
+
+bool TForm1::PassGate(bool bringToFront) {
+    EnsureLogin();
+    FrmLogin->SetLoginState(TFrmLogin::Gate);
+    if (bringToFront) {
+        FrmLogin->raise();
+        FrmLogin->activateWindow();
+    }
+    FrmLogin->exec();
+    return FrmLogin->GetLoginState() == TFrmLogin::StartupOrAccepted;
+}
+
+void TForm1::N2Click() {
+    vh::RunGuarded([this] {
+        if (FrmLogin && FrmLogin->isVisible())
+            return;
+        if (rzIniInfo.ReadFlag("Security", "RestorePasswd", true) && !PassGate(true))
+            return;
+        RestoreFromTray();
+        ShowPage(QStringLiteral("RTSTSMain"));
+    });
+}
+
+void TForm1::s1Click() {
+    vh::RunGuarded([this] {
+        // Like the other gates: a second prompt must not stack on an open one.
+        if (FrmLogin && FrmLogin->isVisible())
+            return;
+        if (rzIniInfo.ReadFlag("Security", "RestorePasswd", true) && !PassGate(false))
+            return;
+        RestoreFromTray();
+        OpenPage(QStringLiteral("RTSTabMonitorCaption"));
+    });
+}
+
+void TForm1::N1Click() {
+    vh::RunGuarded([this] {
+        if (FrmLogin && FrmLogin->isVisible())
+            return;
+        if (rzIniInfo.ReadFlag("Security", "ExitPasswd", true) && !PassGate(true)) {
+            ShowNotice(Gbk("信息"), Gbk("您输入的密码不正确，系统无法退出。"));
+            return;
+        }
+        Terminate();
+    });
+}
+
+void TForm1::Label1Click() {
+    if (hooks.UpdateCheck)
+        vh::RunGuarded(hooks.UpdateCheck);
+}
+
+void TForm1::DealWithUnwork() {
+    if (hooks.DealWithUnwork)
+        vh::RunGuarded(hooks.DealWithUnwork);
+}
+
+bool TForm1::event(QEvent* e) {
+    if (e->type() == static_cast<QEvent::Type>(kUnworkEvent)) {
+        DealWithUnwork();
+        return true;
+    }
+    if (e->type() == kMinimizeEvent) {
+        MinimizeToTray();
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void TForm1::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized) && !inTray_) {
+        // Leave the state change handler before hiding; some window managers dislike a hide inside it.
+        QMetaObject::invokeMethod(this, &TForm1::MinimizeToTray, Qt::QueuedConnection);
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* e) {
+    // FormClose: closing never ends the program; the window goes to the tray.
+    if (vh::ApplicationTerminated()) {
+        e->accept();
+        return;
+    }
+    e->ignore();
+    MinimizeToTray();
+}

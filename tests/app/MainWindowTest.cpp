@@ -1,0 +1,584 @@
+// The main window: pages and navigation, tray gates, start-up steps, timers.
+#include <QAction>
+#include <QCloseEvent>
+#include <QEnterEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QSystemTrayIcon>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+#include "ShellTestSupport.h"
+#include "app/NoticeText.h"
+#include "app/Unit1.h"
+#include "app/uInfoFrm.h"
+#include "settings/uLogin.h"
+#include "support/ModalAnswerer.h"
+#include "toolkit/Skin.h"
+
+using namespace vh::test;
+
+namespace {
+
+class MainWindowTest : public ShellTest {};
+
+void AnswerLogin(const char* typed) {
+    const QString text = QString::fromUtf8(typed);
+    AnswerNextModal([text](QWidget* w) {
+        auto* login = qobject_cast<TFrmLogin*>(w);
+        if (!login) {
+            ADD_FAILURE() << "expected the login dialog";
+            qobject_cast<QDialog*>(w)->done(0);
+            return;
+        }
+        login->edt1->setText(text);
+        login->btn1->click();
+    });
+}
+
+void LeaveLogin() {
+    AnswerNextModal([](QWidget* w) {
+        auto* login = qobject_cast<TFrmLogin*>(w);
+        if (!login) {
+            ADD_FAILURE() << "expected the login dialog";
+            qobject_cast<QDialog*>(w)->done(0);
+            return;
+        }
+        login->btn2->click();
+    });
+}
+
+// Counts the notices that were shown, and answers each with OK.
+struct NoticeWatch {
+    std::vector<std::string> texts;
+    void Expect() {
+        AnswerNextModal([this](QWidget* w) {
+            auto* info = qobject_cast<TFrmInfo*>(w);
+            ASSERT_NE(info, nullptr);
+            texts.push_back(info->MessageText());
+            info->btnOk->click();
+        });
+    }
+};
+
+void Settle() {
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, WindowPagesAndTimersAsCreated) {
+    TForm1 form;
+    EXPECT_EQ(form.size(), QSize(674, 511));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("*Varnholt--岚舟记*"));
+    auto* pc = form.findChild<QStackedWidget*>(QStringLiteral("RPCHelp"));
+    ASSERT_NE(pc, nullptr);
+    ASSERT_EQ(pc->count(), 10);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(pc->widget(i)->objectName(), QString::fromLatin1(TForm1::kPageNames[i]));
+    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTSMain"));
+
+    EXPECT_EQ(form.tmrTimeRange->Interval(), 3000);
+    EXPECT_FALSE(form.tmrTimeRange->Enabled());
+    EXPECT_FALSE(form.tmrSave->Enabled());
+    EXPECT_EQ(form.tmrUpdate->Interval(), 60000);
+    EXPECT_TRUE(form.tmrUpdate->IsActive());
+    EXPECT_EQ(form.tmrTips->Interval(), 60000);
+    EXPECT_TRUE(form.tmrTips->IsActive());
+    EXPECT_EQ(&form.Timer(QStringLiteral("tmrSave")), form.tmrSave);
+    EXPECT_THROW(form.Timer(QStringLiteral("tmrNone")), std::invalid_argument);
+
+    auto* label9 = form.findChild<QLabel*>(QStringLiteral("Label9"));
+    ASSERT_NE(label9, nullptr);
+    EXPECT_EQ(label9->pos(), QPoint(88, 485));
+    form.SetTipText(G("今天的事今天做"));
+    EXPECT_EQ(label9->text(), QStringLiteral("今天的事今天做"));
+    auto* more = form.findChild<QLabel*>(QStringLiteral("lblMore"));
+    ASSERT_NE(more, nullptr);
+    EXPECT_EQ(more->pos(), QPoint(600, 485));
+    EXPECT_EQ(more->text(), QStringLiteral("查看更多..."));
+}
+
+TEST_F(MainWindowTest, RegisterPageReplacesThePlaceholderInPlace) {
+    TForm1 form;
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("RTSTSStatistic"));
+    int prepared = 0;
+    EXPECT_TRUE(form.RegisterPage(page, [&] { ++prepared; }));
+    auto* pc = form.findChild<QStackedWidget*>(QStringLiteral("RPCHelp"));
+    EXPECT_EQ(pc->count(), 10);
+    EXPECT_EQ(pc->indexOf(page), 4);
+    EXPECT_EQ(form.Page(QStringLiteral("RTSTSStatistic")), page);
+    form.ShowPage(QStringLiteral("RTSTSStatistic"));
+    EXPECT_EQ(prepared, 0);
+    form.OpenPage(QStringLiteral("RTSTSMain"));
+    form.OpenPage(QStringLiteral("RTSTSStatistic"));
+    EXPECT_EQ(prepared, 1);
+    EXPECT_EQ(pc->currentWidget(), page);
+
+    auto* stray = new QWidget;
+    stray->setObjectName(QStringLiteral("NoSuchPage"));
+    EXPECT_FALSE(form.RegisterPage(stray));
+    delete stray;
+    form.ShowPage(QStringLiteral("NoSuchPage"));
+    EXPECT_EQ(pc->currentWidget(), page);
+}
+
+TEST_F(MainWindowTest, EveryNavigationControlPreparesThenShowsItsPage) {
+    TForm1 form;
+    std::vector<QString> log;
+    for (const char* name : {"RTSTabMonitorCaption", "RTSTSStatistic", "RTSTSSysSetting"}) {
+        auto* page = new QWidget;
+        page->setObjectName(QString::fromLatin1(name));
+        const QString n = page->objectName();
+        form.RegisterPage(page, [&log, &form, n] {
+            // The preparation runs while the old page is still shown.
+            EXPECT_NE(form.CurrentPageName(), n);
+            log.push_back(QStringLiteral("prepare ") + n);
+        });
+    }
+    struct Case {
+        const char* control;
+        const char* before; // a page to start from, where the control lives
+        const char* page;
+        bool prepared;
+    };
+    const Case cases[] = {
+        {"btn3", "RTSAbout", "RTSTSMain", false},
+        {"btn6", "RTSTSMain", "RTSTabMonitorCaption", true},
+        {"btn5", "RTSTSMain", "RTSTSStatistic", true},
+        {"btn7", "RTSTSMain", "RTSTSSysSetting", true},
+        {"btn4", "RTSTSMain", "RTSAbout", false},
+        {"btn8", "RTSTSMain", "RTSTabMonitorCaption", true},
+        {"SpeedButton3", "RTSTSMain", "RTSGuide", false},
+        {"btn23", "RTSGuide", "RTSTSMain", false},
+        {"SpeedButton4", "RTSTabSheet4", "RTSTSMain", false},
+        {"btn24", "RTSAbout", "RTSTabSheet4", false},
+        {"SpeedButton2", "RTSTSMain", "RTSTabSheet4", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control);
+        form.ShowPage(QString::fromLatin1(c.before));
+        log.clear();
+        auto* b = form.findChild<QPushButton*>(QString::fromLatin1(c.control));
+        ASSERT_NE(b, nullptr);
+        b->click();
+        EXPECT_EQ(form.CurrentPageName(), QString::fromLatin1(c.page));
+        EXPECT_EQ(log.size(), c.prepared ? 1u : 0u);
+    }
+    // The side label "捐助".
+    form.ShowPage(QStringLiteral("RTSTSMain"));
+    auto* lbl1 = form.findChild<vh::skin::HoverLabel*>(QStringLiteral("lbl1"));
+    ASSERT_NE(lbl1, nullptr);
+    emit lbl1->clicked();
+    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTabSheet4"));
+}
+
+TEST_F(MainWindowTest, TransferDetailsAndBackToMain) {
+    TForm1 form;
+    form.OpenPage(QStringLiteral("RTSTabSheet4"));
+    auto* donation = form.Page(QStringLiteral("RTSTabSheet4"));
+    auto* transfer = donation->findChild<QPushButton*>(QStringLiteral("btnTransfer"));
+    ASSERT_NE(transfer, nullptr);
+    EXPECT_EQ(transfer->text(), QStringLiteral("直接汇款"));
+    transfer->click();
+    auto* back = donation->findChild<QPushButton*>(QStringLiteral("btnTransferBack"));
+    ASSERT_NE(back, nullptr);
+    EXPECT_TRUE(back->isVisibleTo(donation));
+    back->click();
+    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTSMain"));
+    // Opening the donation page again starts on the donation text.
+    form.OpenPage(QStringLiteral("RTSTabSheet4"));
+    EXPECT_TRUE(transfer->isVisibleTo(donation));
+    EXPECT_FALSE(back->isVisibleTo(donation));
+}
+
+TEST_F(MainWindowTest, UpdateControlsStartTheUpdateCheck) {
+    TForm1 form;
+    int checks = 0;
+    form.hooks.UpdateCheck = [&] { ++checks; };
+    emit form.findChild<vh::skin::HoverLabel*>(QStringLiteral("Label1"))->clicked();
+    form.findChild<QPushButton*>(QStringLiteral("btn25"))->click();
+    form.findChild<QPushButton*>(QStringLiteral("btn18"))->click();
+    EXPECT_EQ(checks, 3);
+    // A failing check is shown as an error, and the window goes on.
+    form.hooks.UpdateCheck = [] { throw std::runtime_error("boom"); };
+    form.Label1Click();
+    ASSERT_EQ(ShownErrors().size(), 1u);
+    EXPECT_EQ(ShownErrors()[0], "boom");
+}
+
+TEST_F(MainWindowTest, PanelLabelsHoverBlueAndShiftAboutLinksRed) {
+    TForm1 form;
+    for (const char* name : {"lbl1", "Label1"}) {
+        auto* l = form.findChild<vh::skin::HoverLabel*>(QString::fromLatin1(name));
+        ASSERT_NE(l, nullptr);
+        const QPoint home = l->pos();
+        EXPECT_EQ(l->CurrentColor(), QColor(Qt::white));
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QCoreApplication::sendEvent(l, &enter);
+        EXPECT_EQ(l->pos(), home - QPoint(1, 1));
+        EXPECT_EQ(l->CurrentColor(), vh::skin::kLinkBlue);
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(l, &leave);
+        EXPECT_EQ(l->pos(), home);
+        EXPECT_EQ(l->CurrentColor(), QColor(Qt::white));
+    }
+    QWidget* about = form.Page(QStringLiteral("RTSAbout"));
+    const auto links = about->findChildren<vh::skin::HoverLabel*>();
+    EXPECT_EQ(links.size(), 3);
+    for (auto* l : links) {
+        const QPoint home = l->pos();
+        EXPECT_EQ(l->CurrentColor(), vh::skin::kLinkBlue);
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QCoreApplication::sendEvent(l, &enter);
+        EXPECT_EQ(l->CurrentColor(), vh::skin::kLinkRed);
+        EXPECT_EQ(l->pos(), home);
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(l, &leave);
+        EXPECT_EQ(l->CurrentColor(), vh::skin::kLinkBlue);
+    }
+}
+
+TEST_F(MainWindowTest, TrayIconAndMenu) {
+    TForm1 form;
+    EXPECT_EQ(form.TrayIcon()->toolTip(), QStringLiteral("Varnholt"));
+    const auto actions = form.TrayMenu()->actions();
+    ASSERT_EQ(actions.size(), 3);
+    EXPECT_EQ(actions[0]->objectName(), QStringLiteral("N2"));
+    EXPECT_EQ(actions[0]->text(), QStringLiteral("显示主界面"));
+    EXPECT_EQ(actions[1]->objectName(), QStringLiteral("s1"));
+    EXPECT_EQ(actions[1]->text(), QStringLiteral("监视设定"));
+    EXPECT_EQ(actions[2]->objectName(), QStringLiteral("N1"));
+    EXPECT_EQ(actions[2]->text(), QStringLiteral("退出系统"));
+    EXPECT_EQ(form.TrayIcon()->contextMenu(), form.TrayMenu());
+}
+
+TEST_F(MainWindowTest, CloseAndMinimiseGoToTheTray) {
+    TForm1 form;
+    form.show();
+    Settle();
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.InTray());
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(vh::ApplicationTerminated());
+    form.RestoreFromTray();
+    EXPECT_TRUE(form.isVisible());
+    form.setWindowState(Qt::WindowMinimized);
+    Settle();
+    EXPECT_TRUE(form.InTray());
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(MainWindowTest, RestoreWithoutPasswordShowsTheMainPageAtOnce) {
+    folder.Set("Security", "RestorePasswd", "0");
+    TForm1 form;
+    form.MinimizeToTray();
+    form.ShowPage(QStringLiteral("RTSAbout"));
+    form.TrayIcon()->activated(QSystemTrayIcon::DoubleClick);
+    Settle();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.InTray());
+    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTSMain"));
+    EXPECT_FALSE(form.Login() && form.Login()->isVisible());
+}
+
+TEST_F(MainWindowTest, OtherTrayClicksDoNotRestore) {
+    folder.Set("Security", "RestorePasswd", "0");
+    TForm1 form;
+    form.MinimizeToTray();
+    form.TrayIcon()->activated(QSystemTrayIcon::Trigger);
+    form.TrayIcon()->activated(QSystemTrayIcon::MiddleClick);
+    Settle();
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(MainWindowTest, RestoreGateAsksAndARefusalStaysSilentInTheTray) {
+    TForm1 form; // RestorePasswd missing: asked
+    form.MinimizeToTray();
+    form.ShowPage(QStringLiteral("RTSAbout"));
+    LeaveLogin();
+    form.N2Click();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSAbout"));
+    EXPECT_FALSE(form.Info() && form.Info()->isVisible());
+    EXPECT_FALSE(vh::ApplicationTerminated());
+    EXPECT_EQ(form.Login()->GetLoginState(), 3);
+
+    AnswerLogin("qwhmzt");
+    form.N2Click();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTSMain"));
+}
+
+TEST_F(MainWindowTest, MonitorSettingsGate) {
+    TForm1 form;
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("RTSTabMonitorCaption"));
+    int filled = 0;
+    form.RegisterPage(page, [&] { ++filled; });
+    form.MinimizeToTray();
+    LeaveLogin();
+    form.s1Click();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(filled, 0);
+    AnswerLogin("qwhmzt");
+    form.s1Click();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTabMonitorCaption"));
+    EXPECT_EQ(filled, 1);
+
+    folder.Set("Security", "RestorePasswd", "0");
+    form.MinimizeToTray();
+    form.ShowPage(QStringLiteral("RTSTSMain"));
+    form.s1Click();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTabMonitorCaption"));
+}
+
+TEST_F(MainWindowTest, ExitGateRefusedShowsTheNoticeAndKeepsRunning) {
+    TForm1 form;
+    form.MinimizeToTray();
+    NoticeWatch notices;
+    AnswerNextModal([&](QWidget* w) {
+        auto* login = qobject_cast<TFrmLogin*>(w);
+        ASSERT_NE(login, nullptr);
+        notices.Expect(); // the notice follows the login
+        login->btn2->click();
+    });
+    form.N1Click();
+    ASSERT_EQ(notices.texts.size(), 1u);
+    EXPECT_EQ(notices.texts[0], G("您输入的密码不正确，系统无法退出。"));
+    EXPECT_FALSE(vh::ApplicationTerminated());
+
+    AnswerNextModal([&](QWidget* w) {
+        auto* login = qobject_cast<TFrmLogin*>(w);
+        notices.Expect();
+        login->edt1->setText(QStringLiteral("wrong"));
+        login->btn1->click();
+        EXPECT_TRUE(login->isVisible());
+        login->btn2->click();
+    });
+    form.N1Click();
+    EXPECT_EQ(notices.texts.size(), 2u);
+    EXPECT_FALSE(vh::ApplicationTerminated());
+
+    AnswerLogin("qwhmzt");
+    form.N1Click();
+    EXPECT_TRUE(vh::ApplicationTerminated());
+}
+
+TEST_F(MainWindowTest, ExitWithoutPasswordEndsAtOnce) {
+    folder.Set("Security", "ExitPasswd", "0");
+    TForm1 form;
+    form.N1Click();
+    EXPECT_TRUE(vh::ApplicationTerminated());
+    EXPECT_FALSE(form.Login() && form.Login()->isVisible());
+}
+
+TEST_F(MainWindowTest, GatesDoNothingWhileTheLoginIsOpen) {
+    folder.Set("Security", "ExitPasswd", "1");
+    TForm1 form;
+    form.MinimizeToTray();
+    int nestedModals = 0;
+    AnswerNextModal([&](QWidget* w) {
+        auto* login = qobject_cast<TFrmLogin*>(w);
+        ASSERT_NE(login, nullptr);
+        // Any nested prompt would be answered here and counted.
+        AnswerNextModal(
+            [&](QWidget* inner) {
+                if (inner != login)
+                    ++nestedModals;
+            },
+            300);
+        form.N2Click();
+        form.s1Click();
+        form.N1Click();
+        form.TrayIcon()->activated(QSystemTrayIcon::DoubleClick);
+        Settle();
+        EXPECT_EQ(QApplication::activeModalWidget(), login);
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_FALSE(vh::ApplicationTerminated());
+        login->btn2->click();
+    });
+    form.N2Click();
+    EXPECT_EQ(nestedModals, 0);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(vh::ApplicationTerminated());
+}
+
+TEST_F(MainWindowTest, UnworkEventCallsTheHandlerAtOnce) {
+    TForm1 form;
+    int calls = 0;
+    form.hooks.DealWithUnwork = [&] { ++calls; };
+    QEvent e(static_cast<QEvent::Type>(TForm1::kUnworkEvent));
+    EXPECT_TRUE(QCoreApplication::sendEvent(&form, &e));
+    EXPECT_EQ(calls, 1);
+}
+
+// ---- start-up ----
+
+TEST_F(MainWindowTest, StartWithoutPasswordAndStayShown) {
+    folder.Set("Security", "StartPasswd", "0");
+    folder.Set("System", "AutoMinimize", "0");
+    folder.Set("SystemSet", "Version", "1.0");
+    TForm1 form;
+    UnexpectedModals modals;
+    std::vector<std::string> steps;
+    form.hooks.ResetTips = [&] { steps.push_back("tips reset"); };
+    form.hooks.LoadSchedule = [&] { steps.push_back("schedule"); };
+    form.hooks.IsInPeriod = [&] {
+        steps.push_back("period");
+        return false;
+    };
+    form.hooks.SetApplicationDir = [&](const std::string& dir) { steps.push_back("dir " + dir); };
+    form.hooks.LoadTips = [&] { steps.push_back("tips"); };
+    form.FormCreate();
+    form.ShowAtStart();
+    Settle();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(modals.count, 0);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.InTray());
+    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTSMain"));
+    EXPECT_EQ(folder.Get("SystemSet", "Version"), "1.2");
+    EXPECT_FALSE(form.tmrTimeRange->Enabled());
+    const std::vector<std::string> expected = {"tips reset", "schedule", "period",
+                                               "dir " + vh::platform::ExecutableDir(), "tips"};
+    EXPECT_EQ(steps, expected);
+}
+
+TEST_F(MainWindowTest, StartAsksThePasswordAndGoesToTheTray) {
+    TForm1 form; // StartPasswd, AutoMinimize missing: both on
+    bool asked = false;
+    AnswerNextModal([&](QWidget* w) {
+        auto* login = qobject_cast<TFrmLogin*>(w);
+        ASSERT_NE(login, nullptr);
+        asked = login->GetLoginState() == 1;
+        login->edt1->setText(QStringLiteral(" qwhmzt "));
+        login->btn1->click();
+    });
+    form.FormCreate();
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(vh::ApplicationTerminated());
+    form.ShowAtStart();
+    Settle();
+    EXPECT_TRUE(form.InTray());
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(MainWindowTest, ExitAtTheStartLoginTerminatesWithoutTouchingTheSchedule) {
+    folder.Set("System", "AutoTask", "0");
+    TForm1 form;
+    form.hooks.IsInPeriod = [] { return true; };
+    int declined = 0;
+    form.hooks.StartupTaskDeclined = [&] { ++declined; };
+    LeaveLogin();
+    form.FormCreate();
+    EXPECT_TRUE(vh::ApplicationTerminated());
+    EXPECT_EQ(form.Login()->GetLoginState(), 3);
+    EXPECT_FALSE(form.tmrTimeRange->Enabled());
+    EXPECT_EQ(folder.Get("TimeConfig", "Taskexecutype"), "<missing>");
+    EXPECT_EQ(declined, 0);
+    // The remaining steps still ran.
+    EXPECT_EQ(folder.Get("SystemSet", "Version"), "1.2");
+}
+
+TEST_F(MainWindowTest, InsidePeriodAskedAndDeclinedCancelsTheTask) {
+    folder.Set("Security", "StartPasswd", "0");
+    folder.Set("System", "AutoTask", "0");
+    TForm1 form;
+    form.hooks.IsInPeriod = [] { return true; };
+    int declined = 0;
+    form.hooks.StartupTaskDeclined = [&] { ++declined; };
+    std::string asked;
+    AnswerNextModal([&](QWidget* w) {
+        auto* info = qobject_cast<TFrmInfo*>(w);
+        ASSERT_NE(info, nullptr);
+        asked = info->MessageText();
+        EXPECT_EQ(info->CaptionText(), G("信息"));
+        info->btnCancel->click();
+    });
+    form.FormCreate();
+    EXPECT_EQ(asked,
+              vh::app::BreakNoticeText(G("根据设定，您已经设定了要进行时间监视任务，以便分析，现在运行此任务么？")));
+    EXPECT_FALSE(form.tmrTimeRange->Enabled());
+    EXPECT_EQ(folder.Get("TimeConfig", "Taskexecutype"), "2");
+    EXPECT_EQ(declined, 1);
+}
+
+TEST_F(MainWindowTest, InsidePeriodAskedAndConfirmedStartsTheScheduleTimer) {
+    folder.Set("Security", "StartPasswd", "0");
+    folder.Set("System", "AutoTask", "0");
+    TForm1 form;
+    form.hooks.IsInPeriod = [] { return true; };
+    AnswerNextModal([](QWidget* w) { qobject_cast<TFrmInfo*>(w)->btnOk->click(); });
+    form.FormCreate();
+    EXPECT_TRUE(form.tmrTimeRange->IsActive());
+    EXPECT_EQ(folder.Get("TimeConfig", "Taskexecutype"), "<missing>");
+}
+
+TEST_F(MainWindowTest, InsidePeriodWithAutoTaskStartsWithoutAsking) {
+    folder.Set("Security", "StartPasswd", "0");
+    TForm1 form;
+    form.hooks.IsInPeriod = [] { return true; };
+    UnexpectedModals modals;
+    form.FormCreate();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(modals.count, 0);
+    EXPECT_TRUE(form.tmrTimeRange->IsActive());
+}
+
+TEST_F(MainWindowTest, UpdateAndTipTimersFollowTheSettings) {
+    folder.Set("Security", "StartPasswd", "0");
+    folder.Set("OtherSettings", "AutoUpdate", "0");
+    folder.Set("OtherSettings", "TipInterval", "5");
+    {
+        TForm1 form;
+        form.FormCreate();
+        EXPECT_FALSE(form.tmrUpdate->Enabled());
+        EXPECT_EQ(form.tmrTips->Interval(), 5000);
+        EXPECT_TRUE(form.tmrTips->IsActive());
+    }
+    folder.Set("OtherSettings", "AutoUpdate", "1");
+    folder.Set("OtherSettings", "TipInterval", "99999999");
+    {
+        TForm1 form;
+        form.FormCreate();
+        EXPECT_TRUE(form.tmrUpdate->IsActive());
+        EXPECT_GT(form.tmrTips->Interval(), 0);
+    }
+    folder.Set("OtherSettings", "TipInterval", "-3");
+    {
+        TForm1 form;
+        form.FormCreate();
+        EXPECT_EQ(form.tmrTips->Interval(), 0);
+        EXPECT_FALSE(form.tmrTips->IsActive());
+    }
+}
+
+TEST_F(MainWindowTest, AFailingStepIsShownAndTheRestSkipped) {
+    folder.Set("Security", "StartPasswd", "0");
+    TForm1 form;
+    bool tipsLoaded = false;
+    form.hooks.LoadSchedule = [] { throw std::runtime_error("bad time"); };
+    form.hooks.LoadTips = [&] { tipsLoaded = true; };
+    form.FormCreate();
+    ASSERT_EQ(ShownErrors().size(), 1u);
+    EXPECT_EQ(ShownErrors()[0], "bad time");
+    EXPECT_FALSE(tipsLoaded);
+    EXPECT_EQ(folder.Get("SystemSet", "Version"), "<missing>");
+    // The gates still work: the login dialog is made when first needed.
+    folder.Set("Security", "RestorePasswd", "1");
+    form.MinimizeToTray();
+    AnswerLogin("qwhmzt");
+    form.N2Click();
+    EXPECT_TRUE(form.isVisible());
+}

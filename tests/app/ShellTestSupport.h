@@ -1,0 +1,144 @@
+#pragma once
+// Shared set-up of the shell's widget tests: one QApplication on the offscreen platform, a temporary
+// application folder with its own Config.ini, and a way to forget an earlier termination.
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "platform/AppPaths.h"
+#include "platform/ProfileString.h"
+#include "platform/Text.h"
+#include "settings/PasswordHash.h"
+#include "toolkit/AppTermination.h"
+#include "toolkit/ErrorDisplay.h"
+
+namespace vh::test {
+
+inline std::string G(const char* utf8) {
+    return vh::text::Utf8ToGbk(utf8);
+}
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char arg0[] = "shell-test";
+        static char* argv[] = {arg0, nullptr};
+        app_ = new QApplication(argc, argv);
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
+    void TearDown() override {
+        delete app_;
+        app_ = nullptr;
+    }
+
+private:
+    QApplication* app_ = nullptr;
+};
+
+// Qt remembers an exit request until the next top-level exec(); run one empty loop to forget it.
+inline void ForgetTermination() {
+    vh::ResetApplicationTermination();
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+
+inline std::vector<std::string>& ShownErrors() {
+    static std::vector<std::string> errors;
+    return errors;
+}
+
+// A temporary application folder; Config.ini starts with the delivered password hash.
+class AppFolder {
+public:
+    AppFolder() {
+        path_ = dir_.path().toStdString() + "/";
+        vh::platform::OverrideExecutableDir(path_);
+    }
+    ~AppFolder() { vh::platform::OverrideExecutableDir(""); }
+    std::string Config() const { return path_ + "Config.ini"; }
+    // Writes the file afresh: the password section plus extra lines.
+    void WriteConfig(const std::string& extra = "", bool withPassword = true) {
+        std::ofstream f(Config(), std::ios::binary | std::ios::trunc);
+        if (withPassword)
+            f << "[Security]\r\nPasswd=" << PasswordHash("qwhmzt") << "\r\n";
+        f << extra;
+    }
+    void Set(const char* section, const char* key, const char* value) {
+        vh::platform::WriteProfileString(Config(), section, key, value);
+    }
+    std::string Get(const char* section, const char* key) const {
+        return vh::platform::ReadProfileString(Config(), section, key, "<missing>");
+    }
+
+private:
+    QTemporaryDir dir_;
+    std::string path_;
+};
+
+// Counts the modal dialogs that come up while it lives (none expected), closing each.
+class UnexpectedModals {
+public:
+    UnexpectedModals() {
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                ++count;
+                d->done(0);
+            }
+        });
+        poll_.start(10);
+    }
+    int count = 0;
+
+private:
+    QTimer poll_;
+};
+
+// Ends a modal dialog that a broken test left waiting, so the test fails instead of hanging.
+class ModalWatchdog {
+public:
+    ModalWatchdog() {
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (w != seen_) {
+                seen_ = w;
+                since_.restart();
+            } else if (w && since_.elapsed() > 5000) {
+                ADD_FAILURE() << "modal dialog left open: " << w->objectName().toStdString();
+                if (auto* d = qobject_cast<QDialog*>(w))
+                    d->done(0);
+                seen_ = nullptr;
+            }
+        });
+        since_.start();
+        poll_.start(100);
+    }
+
+private:
+    QTimer poll_;
+    QWidget* seen_ = nullptr;
+    QElapsedTimer since_;
+};
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ForgetTermination();
+        ShownErrors().clear();
+        vh::SetErrorSink([](const std::string& e) { ShownErrors().push_back(e); });
+        folder.WriteConfig();
+    }
+    void TearDown() override {
+        vh::SetErrorSink(nullptr);
+        ForgetTermination();
+    }
+    AppFolder folder;
+    ModalWatchdog watchdog;
+};
+
+} // namespace vh::test
