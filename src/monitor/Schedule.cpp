@@ -1,0 +1,127 @@
+#include "monitor/Schedule.h"
+
+#include "platform/Clock.h"
+#include "settings/SettingsAccessor.h"
+
+TMonitorSchedule MonitorSchedule;
+
+namespace {
+
+const char* const kSection = "TimeConfig";
+
+bool SecondOfDay(const std::string& text, int& out) {
+    int h = 0, m = 0, s = 0;
+    if (!vh::ParseTimeOfDay(text, h, m, s))
+        return false;
+    out = h * 3600 + m * 60 + s;
+    return true;
+}
+
+bool InRange(int v, int hi) {
+    return v >= 0 && v <= hi;
+}
+
+} // namespace
+
+void LoadSchedule(const TSettingsAccessor& settings) {
+    // Times are kept as stored; one that cannot be read only keeps the period empty (see IsInPeriod).
+    const std::string now = vh::FormatLongTime(vh::Now());
+    MonitorSchedule.MonitorInterval = settings.ReadNumber(kSection, "MonitorInterval", 1);
+    MonitorSchedule.TaskType = settings.ReadNumber(kSection, "TaskExecutype", 1);
+    MonitorSchedule.TimeEnd = settings.ReadText(kSection, "TimeEnd", now);
+    MonitorSchedule.TimeFrom = settings.ReadText(kSection, "TimeFrom", now);
+}
+
+void SaveSchedule(const TSettingsAccessor& settings, int taskType, const std::string& from, int interval,
+                  const std::string& end) {
+    settings.WriteNumber(kSection, "Taskexecutype", taskType);
+    settings.WriteText(kSection, "TimeFrom", from);
+    settings.WriteText(kSection, "TimeEnd", end);
+    settings.WriteNumber(kSection, "MonitorInterval", interval);
+    settings.WriteText(kSection, "DaySetting", vh::FormatShortDate(vh::Now()));
+}
+
+bool IsInPeriod(const TSettingsAccessor& settings) {
+    if (MonitorSchedule.TaskType == 2)
+        return false;
+    const vh::DateTime now = vh::Now();
+    const std::string today = vh::FormatShortDate(now);
+    std::string day = settings.ReadText(kSection, "Daysetting", "");
+    if (day.empty())
+        day = today;
+    if (MonitorSchedule.TaskType == 1 && day != today)
+        return false;
+    int from = 0, end = 0;
+    if (!SecondOfDay(MonitorSchedule.TimeFrom, from) || !SecondOfDay(MonitorSchedule.TimeEnd, end))
+        return false;
+    // Whole seconds on both sides, so "within a millisecond" is plain equality; both ends are excluded.
+    const int second = now.hour * 3600 + now.minute * 60 + now.second;
+    return second > from && second < end;
+}
+
+std::string BuildTimeText(int hour, int minute, int second) {
+    return std::to_string(hour) + ":" + std::to_string(minute) + ":" + std::to_string(second);
+}
+
+bool ParseMonitorInterval(const std::string& text, int& minutes) {
+    std::size_t b = 0, e = text.size();
+    while (b < e && (text[b] == ' ' || text[b] == '\t'))
+        ++b;
+    while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t'))
+        --e;
+    if (b == e)
+        return false;
+    long long v = 0;
+    for (std::size_t i = b; i < e; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        v = v * 10 + (text[i] - '0');
+        if (v > MaxMonitorInterval)
+            return false;
+    }
+    if (v < 1)
+        return false;
+    minutes = static_cast<int>(v);
+    return true;
+}
+
+bool IsValidScheduleInput(const TScheduleInput& in) {
+    if (!InRange(in.FromHour, 23) || !InRange(in.FromMinute, 59) || !InRange(in.FromSecond, 59) ||
+        !InRange(in.EndHour, 23) || !InRange(in.EndMinute, 59) || !InRange(in.EndSecond, 59))
+        return false;
+    int minutes = 0;
+    if (!ParseMonitorInterval(in.IntervalText, minutes))
+        return false;
+    if (in.TaskType == 2)
+        return true;
+    const int from = in.FromHour * 3600 + in.FromMinute * 60 + in.FromSecond;
+    const int end = in.EndHour * 3600 + in.EndMinute * 60 + in.EndSecond;
+    return from < end;
+}
+
+int SamplingIntervalMs(int monitorInterval) {
+    if (monitorInterval < 1 || monitorInterval > MaxMonitorInterval)
+        return 0;
+    return monitorInterval * 60000;
+}
+
+TSamplingAction DecideSampling(bool inPeriod, bool samplingEnabled, int samplingIntervalMs, int wantedIntervalMs) {
+    if (!inPeriod)
+        return TSamplingAction::Stop;
+    if (samplingEnabled && samplingIntervalMs == wantedIntervalMs)
+        return TSamplingAction::Keep;
+    return TSamplingAction::Restart;
+}
+
+TStartupTask DecideStartupTask(const TSettingsAccessor& settings) {
+    const bool inside = IsInPeriod(settings);
+    const bool autoTask = settings.ReadFlag("System", "AutoTask", true);
+    if (!inside)
+        return TStartupTask::Nothing;
+    return autoTask ? TStartupTask::StartTimer : TStartupTask::Ask;
+}
+
+void DeclineStartupTask(const TSettingsAccessor& settings) {
+    settings.WriteText(kSection, "Taskexecutype", "2");
+    MonitorSchedule.TaskType = 2;
+}
