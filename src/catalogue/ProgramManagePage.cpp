@@ -1,0 +1,150 @@
+#include "catalogue/ProgramManagePage.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/uAddProgram.h"
+#include "monitor/DialogFrame.h"
+#include "platform/Text.h"
+#include "storage/uDBFunc.h"
+#include "toolkit/ErrorDisplay.h"
+#include "toolkit/PageHost.h"
+#include "toolkit/QtText.h"
+#include "toolkit/Skin.h"
+
+#include <exception>
+
+namespace {
+
+QPushButton* AddButton(QWidget* parent, const char* objectName, const QString& caption, QRect geometry) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(objectName));
+    b->setGeometry(geometry);
+    return b;
+}
+
+QLineEdit* AddField(QWidget* parent, const char* objectName, const QString& label, int y) {
+    vh::monitor::AddLabel(parent, label, QPoint(230, y), Qt::black);
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(objectName));
+    edit->setGeometry(230, y + 18, 260, 21);
+    return edit;
+}
+
+std::string Field(const QLineEdit* edit) {
+    return vh::ToGbk(edit->text());
+}
+
+} // namespace
+
+TProgramManagePage::TProgramManagePage(vh::PageHost& host, QWidget* parent) : QWidget(parent), host_(host) {
+    setObjectName(QStringLiteral("RTSTabSheet6"));
+    setFont(vh::skin::SongFont());
+    resize(520, 480);
+
+    auto* heading = vh::monitor::AddLabel(this, QStringLiteral("可选程序设定"), QPoint(10, 8), Qt::black);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    heading->adjustSize();
+
+    vh::monitor::AddLabel(this, QStringLiteral("已有的可选程序(双击某项可直接删除)"), QPoint(10, 40), Qt::black);
+    sLB3 = new QListWidget(this);
+    sLB3->setObjectName(QStringLiteral("sLB3"));
+    sLB3->setGeometry(10, 60, 200, 320);
+    sLB3->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    vh::monitor::AddLabel(this, QStringLiteral("可选程序具体：信息"), QPoint(230, 40), Qt::black);
+    suiEdtProgramName = AddField(this, "suiEdtProgramName", QStringLiteral("程序名称："), 65);
+    suiEdtProcessNme = AddField(this, "suiEdtProcessNme", QStringLiteral("程序对应进程名："), 115);
+    suiEdtProcessNme->setReadOnly(true);
+    suiEdtDes = AddField(this, "suiEdtDes", QStringLiteral("程序对应的描述："), 165);
+    vh::monitor::AddLabel(this, QStringLiteral("可以直接在相应信息上修改，然后点击“修改”"), QPoint(230, 220),
+                          Qt::darkGray);
+    vh::monitor::AddLabel(this, QStringLiteral("即可完成修改，程序对应进程名不允许更改"), QPoint(230, 238),
+                          Qt::darkGray);
+
+    btn32 = AddButton(this, "btn32", QStringLiteral("新增"), QRect(230, 280, 75, 22));
+    btn34 = AddButton(this, "btn34", QStringLiteral("删除"), QRect(320, 280, 75, 22));
+    btn35 = AddButton(this, "btn35", QStringLiteral("修改"), QRect(410, 280, 75, 22));
+    btn33 = AddButton(this, "btn33", QStringLiteral("完成"), QRect(410, 440, 75, 22));
+
+    // Selection rather than clicks: a refill clears it, so the fields keep what they show.
+    connect(sLB3, &QListWidget::itemSelectionChanged, this, &TProgramManagePage::sLB3Click);
+    connect(sLB3, &QListWidget::itemDoubleClicked, this, &TProgramManagePage::sLB3DblClick);
+    connect(btn32, &QPushButton::clicked, this, &TProgramManagePage::btn32Click);
+    connect(btn34, &QPushButton::clicked, this, &TProgramManagePage::btn34Click);
+    connect(btn35, &QPushButton::clicked, this, &TProgramManagePage::btn35Click);
+    connect(btn33, &QPushButton::clicked, this, &TProgramManagePage::btn33Click);
+}
+
+void TProgramManagePage::FillPage() {
+    const QSignalBlocker quiet(sLB3);
+    sLB3->clear();
+    for (const auto& name : vh::catalogue::LoadProgramNames("0"))
+        sLB3->addItem(vh::FromGbk(name));
+}
+
+void TProgramManagePage::sLB3Click() {
+    const auto items = sLB3->selectedItems();
+    if (items.isEmpty())
+        return;
+    const QString program = items.first()->text();
+    std::string processName;
+    std::string description;
+    try {
+        TDBFunc::GetProgramInfo(vh::ToGbk(program), processName, description);
+    } catch (...) {
+        // A failed look-up shows the name with empty fields.
+    }
+    suiEdtProgramName->setText(program);
+    suiEdtProcessNme->setText(vh::FromGbk(processName));
+    suiEdtDes->setText(vh::FromGbk(description));
+}
+
+void TProgramManagePage::btn34Click() {
+    if (sLB3->selectedItems().isEmpty()) {
+        host_.ShowNotice(vh::text::Utf8ToGbk("信息"), vh::text::Utf8ToGbk("请选择要删除的待选工作程序"));
+        return;
+    }
+    try {
+        TDBFunc::DeleteProgram(Field(suiEdtProcessNme));
+    } catch (const std::exception& e) {
+        vh::ShowApplicationError(e.what());
+        return;
+    }
+    FillPage();
+}
+
+void TProgramManagePage::btn35Click() {
+    const std::string processName = vh::text::Trim(Field(suiEdtProcessNme));
+    const std::string programName = vh::text::Trim(Field(suiEdtProgramName));
+    const std::string description = vh::text::Trim(Field(suiEdtDes));
+    if (processName.empty() || programName.empty()) {
+        host_.ShowNotice(vh::text::Utf8ToGbk("信息"), vh::text::Utf8ToGbk("请填写好待选工作程序的信息"));
+        return;
+    }
+    try {
+        TDBFunc::UpdateProgram(processName, programName, description);
+    } catch (const std::exception& e) {
+        vh::ShowApplicationError(e.what());
+        return;
+    }
+    FillPage();
+}
+
+void TProgramManagePage::btn32Click() {
+    if (addDialog_) {
+        addDialog_->Prefill(std::string(), std::string(), std::string());
+        addDialog_->SetMode(0);
+        addDialog_->ShowModal();
+    }
+    FillPage();
+}
+
+void TProgramManagePage::btn33Click() {
+    host_.OpenPage(QStringLiteral("RTSWorkSet"));
+}

@@ -1,0 +1,190 @@
+#include "catalogue/WorkProgramPage.h"
+
+#include <QButtonGroup>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "catalogue/Catalogue.h"
+#include "monitor/DialogFrame.h"
+#include "monitor/NonWork.h"
+#include "monitor/uInformSet.h"
+#include "platform/Text.h"
+#include "settings/SettingsAccessor.h"
+#include "storage/uDBFunc.h"
+#include "toolkit/ErrorDisplay.h"
+#include "toolkit/PageHost.h"
+#include "toolkit/QtText.h"
+#include "toolkit/Skin.h"
+
+#include <exception>
+
+namespace {
+
+QPushButton* AddButton(QWidget* parent, const char* objectName, const QString& caption, QRect geometry) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(objectName));
+    b->setGeometry(geometry);
+    return b;
+}
+
+QRadioButton* AddRadio(QWidget* parent, const char* objectName, const QString& caption, QPoint pos) {
+    auto* r = new QRadioButton(caption, parent);
+    r->setObjectName(QString::fromLatin1(objectName));
+    r->move(pos);
+    r->adjustSize();
+    return r;
+}
+
+std::string SelectedText(const QListWidget* list) {
+    const auto items = list->selectedItems();
+    if (items.isEmpty())
+        return {};
+    return vh::ToGbk(items.first()->text());
+}
+
+bool HasSelection(const QListWidget* list) {
+    return !list->selectedItems().isEmpty();
+}
+
+} // namespace
+
+TWorkProgramPage::TWorkProgramPage(vh::PageHost& host, TSettingsAccessor& settings, QWidget* parent)
+    : QWidget(parent), host_(host), settings_(settings) {
+    setObjectName(QStringLiteral("RTSWorkSet"));
+    setFont(vh::skin::SongFont());
+    resize(520, 480);
+
+    auto* heading = vh::monitor::AddLabel(this, QStringLiteral("工作程序设定"), QPoint(10, 8), Qt::black);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    heading->adjustSize();
+    vh::monitor::AddLabel(this, QStringLiteral("设定时间分析时间段内允许使用的软件，未设定的均为“非工作程序”"),
+                          QPoint(10, 30), Qt::darkGray);
+
+    vh::monitor::AddLabel(this, QStringLiteral("可选程序(双击某项可直接设定为工作程序)"), QPoint(10, 55), Qt::black);
+    sLB1 = new QListWidget(this);
+    sLB1->setObjectName(QStringLiteral("sLB1"));
+    sLB1->setGeometry(10, 75, 200, 200);
+    vh::monitor::AddLabel(this, QStringLiteral("工作程序(双击某项可直接取消设定)"), QPoint(290, 55), Qt::black);
+    sLB2 = new QListWidget(this);
+    sLB2->setObjectName(QStringLiteral("sLB2"));
+    sLB2->setGeometry(290, 75, 200, 200);
+    for (auto* list : {sLB1, sLB2})
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    btn27 = AddButton(this, "btn27", QStringLiteral("设定"), QRect(220, 130, 60, 22));
+    btn28 = AddButton(this, "btn28", QStringLiteral("取消"), QRect(220, 170, 60, 22));
+
+    vh::monitor::AddLabel(this, QStringLiteral("若出现非“工作程序”，则"), QPoint(10, 290), Qt::black);
+    suiRbtn5 = AddRadio(this, "suiRbtn5", QStringLiteral("仅提醒"), QPoint(30, 312));
+    suiRbtn6 = AddRadio(this, "suiRbtn6", QStringLiteral("关闭"), QPoint(130, 312));
+    suiRbtn7 = AddRadio(this, "suiRbtn7", QStringLiteral("提醒并关闭"), QPoint(210, 312));
+    suiRbtn8 = AddRadio(this, "suiRbtn8", QStringLiteral("提醒并建议关闭"), QPoint(320, 312));
+    reactionGroup_ = new QButtonGroup(this);
+    reactionGroup_->setExclusive(true);
+    int id = 0;
+    for (auto* r : {suiRbtn5, suiRbtn6, suiRbtn7, suiRbtn8})
+        reactionGroup_->addButton(r, id++);
+    suiRbtn5->setChecked(true);
+
+    btn36 = AddButton(this, "btn36", QStringLiteral("提醒内容设定"), QRect(10, 345, 100, 22));
+    vh::monitor::AddLabel(this, QStringLiteral("可选程序列表中没有我要的程序？"), QPoint(10, 385), Qt::black);
+    vh::monitor::AddLabel(this, QStringLiteral("请点击“可选程序管理”按钮"), QPoint(10, 405), Qt::black);
+    btn31 = AddButton(this, "btn31", QStringLiteral("可选程序管理"), QRect(210, 392, 100, 22));
+    btn29 = AddButton(this, "btn29", QStringLiteral("上一步"), QRect(290, 440, 75, 22));
+    btn30 = AddButton(this, "btn30", QStringLiteral("完成"), QRect(380, 440, 75, 22));
+
+    connect(sLB1, &QListWidget::itemDoubleClicked, this, &TWorkProgramPage::sLB1DblClick);
+    connect(sLB2, &QListWidget::itemDoubleClicked, this, &TWorkProgramPage::sLB2DblClick);
+    connect(btn27, &QPushButton::clicked, this, &TWorkProgramPage::btn27Click);
+    connect(btn28, &QPushButton::clicked, this, &TWorkProgramPage::btn28Click);
+    connect(btn36, &QPushButton::clicked, this, &TWorkProgramPage::btn36Click);
+    connect(btn31, &QPushButton::clicked, this, &TWorkProgramPage::btn31Click);
+    connect(btn29, &QPushButton::clicked, this, &TWorkProgramPage::btn29Click);
+    connect(btn30, &QPushButton::clicked, this, &TWorkProgramPage::btn30Click);
+}
+
+void TWorkProgramPage::FillList(QListWidget* list, const char* lowestState) {
+    list->clear();
+    for (const auto& name : vh::catalogue::LoadProgramNames(lowestState))
+        list->addItem(vh::FromGbk(name));
+}
+
+void TWorkProgramPage::FillPage() {
+    FillList(sLB1, "0");
+    FillList(sLB2, "1");
+    ReadReactionMode();
+}
+
+int TWorkProgramPage::ReadReactionMode() {
+    const int mode = vh::monitor::ReadReactionModeValue(settings_);
+    CheckReactionRadio(mode);
+    return mode;
+}
+
+void TWorkProgramPage::CheckReactionRadio(int mode) {
+    if (auto* button = reactionGroup_->button(mode))
+        button->setChecked(true);
+}
+
+int TWorkProgramPage::CheckedReactionMode() const {
+    const int id = reactionGroup_->checkedId();
+    return id < 0 ? 0 : id;
+}
+
+void TWorkProgramPage::sLB1DblClick() {
+    if (!HasSelection(sLB1))
+        return;
+    const std::string name = SelectedText(sLB1);
+    TStringList work;
+    for (int i = 0; i < sLB2->count(); ++i)
+        work.push_back(vh::ToGbk(sLB2->item(i)->text()));
+    if (vh::catalogue::ContainsIgnoreCase(work, name))
+        return;
+    try {
+        TDBFunc::SetProgramState(1, name);
+    } catch (const std::exception& e) {
+        vh::ShowApplicationError(e.what());
+        return;
+    }
+    FillList(sLB2, "1");
+}
+
+void TWorkProgramPage::sLB2DblClick() {
+    if (!HasSelection(sLB2))
+        return;
+    try {
+        TDBFunc::SetProgramState(0, SelectedText(sLB2));
+    } catch (const std::exception& e) {
+        vh::ShowApplicationError(e.what());
+        return;
+    }
+    FillList(sLB2, "1");
+}
+
+void TWorkProgramPage::btn36Click() {
+    if (informSet_)
+        informSet_->ShowModal();
+}
+
+void TWorkProgramPage::btn31Click() {
+    host_.OpenPage(QStringLiteral("RTSTabSheet6"));
+}
+
+void TWorkProgramPage::btn29Click() {
+    host_.ShowPage(QStringLiteral("RTSTabMonitorCaption"));
+}
+
+void TWorkProgramPage::btn30Click() {
+    try {
+        settings_.WriteNumber("system", "unwork", CheckedReactionMode());
+    } catch (const std::exception& e) {
+        vh::ShowApplicationError(e.what());
+        return;
+    }
+    host_.ShowNotice(vh::text::Utf8ToGbk("信息"), vh::text::Utf8ToGbk("配置已经生效"));
+    host_.ShowPage(QStringLiteral("RTSTabMonitorCaption"));
+}

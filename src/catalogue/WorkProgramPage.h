@@ -1,0 +1,65 @@
+#pragma once
+// The work-program page RTSWorkSet: marks catalogue entries as work programs (at once, in the database)
+// and stores the reaction to a non-work program (only with "完成").
+#include <QWidget>
+
+class QButtonGroup;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class TSettingsAccessor;
+class TfrmInformSet;
+
+namespace vh {
+class PageHost;
+}
+
+class TWorkProgramPage : public QWidget {
+    Q_OBJECT
+public:
+    // settings: the main window's accessor.
+    TWorkProgramPage(vh::PageHost& host, TSettingsAccessor& settings, QWidget* parent = nullptr);
+
+    // The reminder-text dialog that "提醒内容设定" opens (created once at start-up, see main.cpp).
+    void SetInformSet(TfrmInformSet* dialog) { informSet_ = dialog; }
+
+    // The page's opening: both lists from the catalogue, the radio button of the stored mode.
+    void FillPage();
+    // Reads system/unwork (default 0) and checks its radio button.
+    int ReadReactionMode();
+    // Checks the radio button of mode 0..3; any other value leaves them as they are.
+    void CheckReactionRadio(int mode);
+    // The mode of the checked radio button.
+    int CheckedReactionMode() const;
+
+    QListWidget* sLB1;
+    QListWidget* sLB2;
+    QPushButton* btn27;
+    QPushButton* btn28;
+    QRadioButton* suiRbtn5;
+    QRadioButton* suiRbtn6;
+    QRadioButton* suiRbtn7;
+    QRadioButton* suiRbtn8;
+    QPushButton* btn36;
+    QPushButton* btn31;
+    QPushButton* btn29;
+    QPushButton* btn30;
+
+public slots:
+    void sLB1DblClick();
+    void sLB2DblClick();
+    void btn27Click() { sLB1DblClick(); }
+    void btn28Click() { sLB2DblClick(); }
+    void btn36Click();
+    void btn31Click();
+    void btn29Click();
+    void btn30Click();
+
+private:
+    void FillList(QListWidget* list, const char* lowestState);
+
+    vh::PageHost& host_;
+    TSettingsAccessor& settings_;
+    TfrmInformSet* informSet_ = nullptr;
+    QButtonGroup* reactionGroup_;
+};

@@ -1,0 +1,54 @@
+#pragma once
+// The non-work notice: a small always-on-top window that tells the user a non-work program is in front
+// and offers to kill it or to declare it a work program. One instance lives as long as the program;
+// closing it only hides it.
+#include <QWidget>
+#include <cstdint>
+#include <string>
+
+class QLabel;
+class QPushButton;
+class TfrmAddWorkProgram;
+
+class TfrmDealUnwork : public QWidget {
+    Q_OBJECT
+public:
+    // No parent in the program: the notice is a top-level window of its own.
+    explicit TfrmDealUnwork(QWidget* parent = nullptr);
+
+    // The add dialog that "添加到工作程序" opens (created once at start-up, see main.cpp).
+    void SetAddDialog(TfrmAddWorkProgram* dialog) { addDialog_ = dialog; }
+
+    // Fills the notice and shows it without waiting; an open notice is refilled in place. Texts are GBK.
+    void ShowUnworkNotice(const std::string& title, const std::string& message, int layout,
+                          const std::string& processName, const std::string& programName, std::uint32_t pid);
+    // Shows the notice again with the content of its last showing.
+    void ShowAgain();
+
+    // The details of the last showing; the buttons act on these.
+    const std::string& ProcessName() const { return processName_; }
+    const std::string& ProgramName() const { return programName_; }
+    std::uint32_t ProcessId() const { return processId_; }
+    // The message as shown, GBK, line breaks LF CR.
+    const std::string& MessageText() const { return message_; }
+
+    QLabel* lblTitle;
+    QLabel* lblMessage;
+    QPushButton* btnKnow;
+    QPushButton* btnCloseProgram;
+    QPushButton* btnAddWork;
+
+public slots:
+    void btnKnowClick();
+    void btnCloseProgramClick();
+    void btnAddWorkClick();
+
+private:
+    void ApplyLayout(int layout);
+
+    TfrmAddWorkProgram* addDialog_ = nullptr;
+    std::string processName_;
+    std::string programName_;
+    std::uint32_t processId_ = 0;
+    std::string message_;
+};

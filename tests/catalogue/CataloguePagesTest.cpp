@@ -1,0 +1,372 @@
+// The work-program page, the management page and the add dialog against a real database built from the
+// schema, with real widgets (offscreen) and a real settings file.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "catalogue/ProgramManagePage.h"
+#include "catalogue/WorkProgramPage.h"
+#include "catalogue/uAddProgram.h"
+#include "monitor/ForegroundInfo.h"
+#include "monitor/UnworkHandler.h"
+#include "monitor/uDealUnwork.h"
+#include "monitor/uInformSet.h"
+#include "platform/Text.h"
+#include "settings/SettingsAccessor.h"
+#include "storage/uDBFunc.h"
+#include "support/FakePageHost.h"
+#include "support/ModalAnswerer.h"
+#include "support/TestDatabase.h"
+#include "toolkit/ErrorDisplay.h"
+
+using vh::text::Utf8ToGbk;
+
+namespace {
+
+std::vector<std::string> g_errors;
+
+QStringList Items(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+void Select(QListWidget* list, const QString& text) {
+    const auto found = list->findItems(text, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << text.toStdString();
+    list->setCurrentItem(found.first());
+    found.first()->setSelected(true);
+}
+
+void DoubleClick(QListWidget* list, const QString& text) {
+    Select(list, text);
+    emit list->itemDoubleClicked(list->findItems(text, Qt::MatchExactly).first());
+}
+
+class CataloguePages : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "catalogue_pages_test";
+        static char* argv[] = {name, nullptr};
+        if (!qApp)
+            new QApplication(argc, argv);
+        vh::SetErrorSink([](const std::string& e) { g_errors.push_back(e); });
+    }
+    void SetUp() override {
+        g_errors.clear();
+        db_ = std::make_unique<vh::test::TestDatabase>();
+        settings_.SetSettingsPath(ConfigFilePath());
+    }
+    void TearDown() override {
+        EXPECT_TRUE(g_errors.empty()) << g_errors.front();
+        db_.reset();
+    }
+    void Add(const std::string& process, const std::string& program, int state, const std::string& des = "") {
+        db_->Sql().Exec("insert into TPROGRAM (PROCESSNAME, PROGRAMNAME, PROGRAMDES, BNORMAL) values (:P1, :P2, "
+                        ":P3, " +
+                            std::to_string(state) + ")",
+                        {process, program, des});
+    }
+    std::string State(const std::string& process) {
+        return db_->Sql().Scalar("select BNORMAL from TPROGRAM where PROCESSNAME = :P1", {process});
+    }
+    std::vector<std::vector<std::string>> Row(const std::string& process) {
+        return db_->Sql().Rows("select PROGRAMNAME, PROGRAMDES, BNORMAL from TPROGRAM where PROCESSNAME = :P1",
+                               {process});
+    }
+    std::string Count() { return db_->Sql().Scalar("select count(*) from TPROGRAM"); }
+
+    std::unique_ptr<vh::test::TestDatabase> db_;
+    TSettingsAccessor settings_;
+    vh::test::FakePageHost host_;
+};
+
+TEST_F(CataloguePages, WorkPageSetsAndCancelsWorkPrograms) {
+    Add("notepad.exe", "Editor", 1);
+    Add("vim", "editor", 0);
+    Add("calc.exe", "Calculator", 0);
+    TWorkProgramPage page(host_, settings_);
+    EXPECT_EQ(page.objectName(), QStringLiteral("RTSWorkSet"));
+    page.FillPage();
+    EXPECT_EQ(Items(page.sLB1), (QStringList{"Editor", "editor", "Calculator"}));
+    EXPECT_EQ(Items(page.sLB2), (QStringList{"Editor"}));
+
+    // Nothing selected: nothing happens.
+    page.btn27->click();
+    page.btn28->click();
+    page.sLB1DblClick();
+    EXPECT_EQ(State("notepad.exe"), "1");
+    EXPECT_EQ(State("calc.exe"), "0");
+
+    // Already a work program by a name differing only in case: nothing happens.
+    Select(page.sLB1, "editor");
+    page.btn27->click();
+    EXPECT_EQ(State("vim"), "0");
+    EXPECT_EQ(Items(page.sLB2), (QStringList{"Editor"}));
+
+    // Newly set: listed in both lists.
+    DoubleClick(page.sLB1, "Calculator");
+    EXPECT_EQ(State("calc.exe"), "1");
+    EXPECT_EQ(Items(page.sLB1), (QStringList{"Editor", "editor", "Calculator"}));
+    EXPECT_EQ(Items(page.sLB2), (QStringList{"Editor", "Calculator"}));
+
+    // Cancelling by double click and by "取消".
+    DoubleClick(page.sLB2, "Editor");
+    EXPECT_EQ(State("notepad.exe"), "0");
+    EXPECT_EQ(Items(page.sLB2), (QStringList{"Calculator"}));
+    Select(page.sLB2, "Calculator");
+    page.btn28->click();
+    EXPECT_EQ(State("calc.exe"), "0");
+    EXPECT_TRUE(Items(page.sLB2).isEmpty());
+    EXPECT_TRUE(host_.notices.empty());
+}
+
+TEST_F(CataloguePages, BackKeepsListChangesAndDropsTheRadioChange) {
+    Add("calc.exe", "Calculator", 0);
+    settings_.WriteNumber("system", "unwork", 2);
+    TWorkProgramPage page(host_, settings_);
+    EXPECT_TRUE(page.suiRbtn5->isChecked()); // on creation
+    page.FillPage();
+    EXPECT_TRUE(page.suiRbtn7->isChecked());
+    DoubleClick(page.sLB1, "Calculator");
+    page.suiRbtn5->setChecked(true);
+    page.btn29->click();
+    ASSERT_EQ(host_.shownPages.size(), 1u);
+    EXPECT_EQ(host_.shownPages[0], QStringLiteral("RTSTabMonitorCaption"));
+    EXPECT_EQ(settings_.ReadNumber("system", "unwork", -1), 2);
+    EXPECT_EQ(State("calc.exe"), "1");
+    page.FillPage();
+    EXPECT_TRUE(page.suiRbtn7->isChecked());
+    EXPECT_EQ(Items(page.sLB2), (QStringList{"Calculator"}));
+    EXPECT_TRUE(host_.notices.empty());
+}
+
+TEST_F(CataloguePages, EmptyCatalogueAndFinishStoresTheMode) {
+    TWorkProgramPage page(host_, settings_);
+    page.FillPage();
+    EXPECT_EQ(page.sLB1->count(), 0);
+    EXPECT_EQ(page.sLB2->count(), 0);
+    page.suiRbtn8->setChecked(true);
+    page.btn30->click();
+    EXPECT_EQ(settings_.ReadNumber("System", "unwork", -1), 3);
+    ASSERT_EQ(host_.notices.size(), 1u);
+    EXPECT_EQ(host_.notices[0].caption, Utf8ToGbk("信息"));
+    EXPECT_EQ(host_.notices[0].text, Utf8ToGbk("配置已经生效"));
+    ASSERT_EQ(host_.shownPages.size(), 1u);
+    EXPECT_EQ(host_.shownPages[0], QStringLiteral("RTSTabMonitorCaption"));
+
+    page.btn31->click();
+    ASSERT_EQ(host_.openedPages.size(), 1u);
+    EXPECT_EQ(host_.openedPages[0], QStringLiteral("RTSTabSheet6"));
+}
+
+TEST_F(CataloguePages, StoredModeOutOfRangeKeepsTheRadioButtons) {
+    TWorkProgramPage page(host_, settings_);
+    settings_.WriteNumber("system", "unwork", 7);
+    page.FillPage();
+    EXPECT_TRUE(page.suiRbtn5->isChecked()); // first opening: the one checked on creation
+    page.suiRbtn6->setChecked(true);
+    page.FillPage();
+    EXPECT_TRUE(page.suiRbtn6->isChecked());
+
+    // The non-work handling reads the mode too and checks the page's radio button as it does.
+    TfrmDealUnwork notice;
+    TUnworkHandler handler(settings_, notice);
+    handler.SetModeListener([&](int m) { page.CheckReactionRadio(m); });
+    ForegroundInfo = {"game.exe", "Game", 0, 4242};
+    handler.CheckNonWorkProgram();
+    EXPECT_FALSE(notice.isVisible());
+    EXPECT_TRUE(page.suiRbtn6->isChecked());
+    settings_.WriteNumber("system", "unwork", 3);
+    handler.CheckNonWorkProgram();
+    EXPECT_TRUE(notice.isVisible());
+    EXPECT_TRUE(page.suiRbtn8->isChecked());
+}
+
+TEST_F(CataloguePages, ReminderButtonOpensTheReminderDialogModally) {
+    TWorkProgramPage page(host_, settings_);
+    TfrmInformSet inform;
+    page.SetInformSet(&inform);
+    QWidget* seen = nullptr;
+    vh::test::AnswerNextModal([&](QWidget* w) {
+        seen = w;
+        inform.btnCancel->click();
+    });
+    page.btn36->click();
+    EXPECT_EQ(seen, &inform);
+    EXPECT_FALSE(inform.isVisible());
+}
+
+TEST_F(CataloguePages, ManagePageShowsDeletesAndChanges) {
+    Add("notepad.exe", "Editor", 1, "text");
+    Add("calc.exe", "Calculator", 0, "sums");
+    TProgramManagePage page(host_);
+    EXPECT_EQ(page.objectName(), QStringLiteral("RTSTabSheet6"));
+    EXPECT_TRUE(page.suiEdtProcessNme->isReadOnly());
+    page.FillPage();
+    EXPECT_EQ(Items(page.sLB3), (QStringList{"Editor", "Calculator"}));
+
+    // Delete without a selection.
+    page.btn34->click();
+    ASSERT_EQ(host_.notices.size(), 1u);
+    EXPECT_EQ(host_.notices[0].caption, Utf8ToGbk("信息"));
+    EXPECT_EQ(host_.notices[0].text, Utf8ToGbk("请选择要删除的待选工作程序"));
+    EXPECT_EQ(Count(), "2");
+
+    Select(page.sLB3, "Editor");
+    EXPECT_EQ(page.suiEdtProgramName->text(), QStringLiteral("Editor"));
+    EXPECT_EQ(page.suiEdtProcessNme->text(), QStringLiteral("notepad.exe"));
+    EXPECT_EQ(page.suiEdtDes->text(), QStringLiteral("text"));
+
+    // Changing with an empty program name.
+    page.suiEdtProgramName->setText(QStringLiteral("   "));
+    page.btn35->click();
+    ASSERT_EQ(host_.notices.size(), 2u);
+    EXPECT_EQ(host_.notices[1].text, Utf8ToGbk("请填写好待选工作程序的信息"));
+    EXPECT_EQ(Row("notepad.exe")[0][0], "Editor");
+
+    // A name with surrounding blanks is stored trimmed, and the work-program state stays.
+    page.suiEdtProgramName->setText(QStringLiteral("  Notes  "));
+    page.suiEdtDes->setText(QString());
+    page.btn35->click();
+    const auto row = Row("notepad.exe");
+    ASSERT_EQ(row.size(), 1u);
+    EXPECT_EQ(row[0][0], "Notes");
+    EXPECT_EQ(row[0][1], "");
+    EXPECT_EQ(row[0][2], "1");
+    EXPECT_EQ(Items(page.sLB3), (QStringList{"Notes", "Calculator"}));
+
+    // A double click deletes at once; the fields keep showing the deleted entry.
+    DoubleClick(page.sLB3, "Calculator");
+    EXPECT_EQ(Count(), "1");
+    EXPECT_EQ(Items(page.sLB3), (QStringList{"Notes"}));
+    EXPECT_EQ(page.suiEdtProcessNme->text(), QStringLiteral("calc.exe"));
+    EXPECT_EQ(host_.notices.size(), 2u);
+
+    page.btn33->click();
+    ASSERT_EQ(host_.openedPages.size(), 1u);
+    EXPECT_EQ(host_.openedPages[0], QStringLiteral("RTSWorkSet"));
+}
+
+TEST_F(CataloguePages, FailedLookUpShowsTheNameWithEmptyFields) {
+    Add("calc.exe", "Calculator", 0, "sums");
+    TProgramManagePage page(host_);
+    page.FillPage();
+    db_->Sql().Exec("delete from TPROGRAM");
+    Select(page.sLB3, "Calculator");
+    EXPECT_EQ(page.suiEdtProgramName->text(), QStringLiteral("Calculator"));
+    EXPECT_EQ(page.suiEdtProcessNme->text(), QString());
+    EXPECT_EQ(page.suiEdtDes->text(), QString());
+}
+
+TEST_F(CataloguePages, NewOpensTheAddDialogModally) {
+    TProgramManagePage page(host_);
+    TfrmAddWorkProgram add;
+    page.SetAddDialog(&add);
+    page.FillPage();
+
+    // Three empty fields still go to the database, which refuses blank names.
+    add.Prefill("x", "y", "z");
+    bool modal = false;
+    QString heading;
+    vh::test::AnswerNextModal([&](QWidget* w) {
+        modal = w == &add;
+        heading = add.lblHeading->text();
+        EXPECT_EQ(add.suiEdtprocessname->text(), QString());
+        add.btn32->click();
+    });
+    page.btn32->click();
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(heading, QStringLiteral("请输入待添加为可选程序的具体信息："));
+    EXPECT_EQ(Count(), "0");
+    EXPECT_EQ(page.sLB3->count(), 0);
+
+    vh::test::AnswerNextModal([&](QWidget*) {
+        add.suiEdtProgramName->setText(QStringLiteral(" 记事本 "));
+        add.suiEdtprocessname->setText(QStringLiteral("notepad.exe "));
+        add.suiEdtprocessDes->setText(QStringLiteral(" 写字 "));
+        add.btn32->click();
+    });
+    page.btn32->click();
+    const auto row = Row("notepad.exe");
+    ASSERT_EQ(row.size(), 1u);
+    EXPECT_EQ(row[0][0], Utf8ToGbk("记事本"));
+    EXPECT_EQ(row[0][1], Utf8ToGbk("写字"));
+    EXPECT_EQ(row[0][2], "0"); // selectable, not a work program
+    EXPECT_EQ(Items(page.sLB3), (QStringList{QStringLiteral("记事本")}));
+
+    // "取消" adds nothing.
+    vh::test::AnswerNextModal([&](QWidget*) {
+        add.suiEdtProgramName->setText(QStringLiteral("Other"));
+        add.suiEdtprocessname->setText(QStringLiteral("other"));
+        add.btn33->click();
+    });
+    page.btn32->click();
+    EXPECT_EQ(Count(), "1");
+}
+
+TEST_F(CataloguePages, AddingFromTheNoticeMakesAWorkProgram) {
+    TfrmDealUnwork notice;
+    TfrmAddWorkProgram add;
+    notice.SetAddDialog(&add);
+    add.SetDealUnwork(&notice);
+    TUnworkHandler handler(settings_, notice);
+    ForegroundInfo = {"game.exe", Utf8ToGbk("小游戏"), 0, 4242};
+
+    handler.CheckNonWorkProgram();
+    ASSERT_TRUE(notice.isVisible());
+
+    // Cancelled first: the same notice comes back and nothing is stored.
+    notice.btnAddWork->click();
+    ASSERT_TRUE(add.isVisible());
+    add.btn33->click();
+    EXPECT_TRUE(notice.isVisible());
+    EXPECT_EQ(notice.ProcessName(), "game.exe");
+    EXPECT_EQ(notice.ProgramName(), Utf8ToGbk("小游戏"));
+    EXPECT_EQ(notice.ProcessId(), 4242u);
+    EXPECT_EQ(Count(), "0");
+
+    notice.btnAddWork->click();
+    EXPECT_FALSE(notice.isVisible());
+    ASSERT_TRUE(add.isVisible());
+    add.btn32->click();
+    EXPECT_FALSE(add.isVisible());
+    EXPECT_FALSE(notice.isVisible());
+    const auto row = Row("game.exe");
+    ASSERT_EQ(row.size(), 1u);
+    EXPECT_EQ(row[0][0], Utf8ToGbk("小游戏"));
+    EXPECT_EQ(row[0][2], "1");
+
+    // The next sample of that program raises nothing; the work-program page lists it.
+    handler.CheckNonWorkProgram();
+    EXPECT_FALSE(notice.isVisible());
+    TWorkProgramPage page(host_, settings_);
+    page.FillPage();
+    EXPECT_EQ(Items(page.sLB2), (QStringList{QStringLiteral("小游戏")}));
+
+    // Another program is still reacted to.
+    ForegroundInfo = {"other.exe", "Other", 0, 1};
+    handler.CheckNonWorkProgram();
+    EXPECT_TRUE(notice.isVisible());
+}
+
+TEST_F(CataloguePages, ClosedConnectionCountsEverySampleAsNonWork) {
+    Add("game.exe", "Game", 1);
+    TfrmDealUnwork notice;
+    TUnworkHandler handler(settings_, notice);
+    ForegroundInfo = {"game.exe", "Game", 0, 1};
+    handler.CheckNonWorkProgram();
+    EXPECT_FALSE(notice.isVisible());
+    db_->CloseConnection();
+    handler.CheckNonWorkProgram();
+    EXPECT_TRUE(notice.isVisible());
+}
+
+} // namespace
