@@ -1,0 +1,67 @@
+#pragma once
+// The statistics page RTSTSStatistic: shares of the stored samples in a date-time range, grouped by process
+// name or by window caption, as a pie chart and a list.
+#include <QColor>
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "analysis/Shares.h"
+
+class QChartView;
+class QDateEdit;
+class QLabel;
+class QPieSeries;
+class QPieSlice;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+class QTimeEdit;
+
+namespace vh {
+class PageHost;
+}
+
+class TStatisticPage : public QWidget {
+    Q_OBJECT
+public:
+    TStatisticPage(vh::PageHost& host, QWidget* parent = nullptr);
+
+    // Sets both bounds to the present moment; run whenever the page is opened.
+    void ResetAnalysisRange();
+    // The range from the pickers, "yyyy-mm-dd hh:nn:ss" each.
+    vh::analysis::RangeBounds FormatRangeBounds() const;
+    // Queries and tallies the range, then redraws; a tally failure leaves it (as std::exception) with the
+    // chart and the list unchanged.
+    void AnalyseRange();
+    // Rebuilds the pie and the list from parallel tally lists (decimal counts, GBK names).
+    void FillTimeChart(const std::vector<std::string>& counts, const std::vector<std::string>& names);
+    void FillShareList();
+    void sLV1ColumnClick(int column);
+    // The colour of a row's colour cell: the first slice whose name equals the row's name.
+    QColor sLV1CustomDrawItem(int row) const;
+    // Every other cell.
+    QColor sLV1CustomDrawSubItem(int row, int column) const;
+
+    // The group name a slice stands for (its label shows the share).
+    static QString SliceName(const QPieSlice* slice);
+
+    QDateEdit* dtp1;
+    QTimeEdit* dtp2;
+    QDateEdit* dtp3;
+    QTimeEdit* dtp4;
+    QRadioButton* suiRbtn4;
+    QRadioButton* suiRbtn3;
+    QPushButton* btn9;
+    QPushButton* btn19;
+    QChartView* cht1;
+    QPieSeries* pieS1TimeUse;
+    QTableWidget* sLV1;
+
+public slots:
+    void btn9Click();
+    void btn19Click();
+
+private:
+    vh::PageHost& host_;
+};

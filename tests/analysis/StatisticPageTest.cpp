@@ -1,0 +1,221 @@
+#include <QHeaderView>
+#include <QImage>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <set>
+
+#include "PageSupport.h"
+
+using namespace vh::test;
+
+namespace {
+
+void ClickHeader(TStatisticPage& page, int column) {
+    QHeaderView* header = page.sLV1->horizontalHeader();
+    const QPoint at(header->sectionViewportPosition(column) + 8, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
+QString Names(const Pairs& rows) {
+    QStringList names;
+    for (const auto& r : rows)
+        names << r.second;
+    return names.join(',');
+}
+
+} // namespace
+
+TEST_F(StatisticPageFixture, SharesFollowTheFirstSampleOfEachProcess) {
+    Sample("2024-03-02 10:00:00", "游戏", "game.exe");
+    Sample("2024-03-02 10:01:00", "代码", "code.exe");
+    Sample("2024-03-02 10:02:00", "代码", "code.exe");
+    Sample("2024-03-02 10:03:00", "代码", "code.exe");
+    SetRange("2024-03-02 00:00:00", "2024-03-02 23:59:59");
+    page->btn9->click();
+
+    EXPECT_TRUE(host.notices.empty());
+    EXPECT_EQ(Slices(), (Pairs{{"25 %", "game.exe"}, {"75 %", "code.exe"}}));
+    EXPECT_EQ(Rows(), (Pairs{{"25 %", "game.exe"}, {"75 %", "code.exe"}}));
+    const auto slices = page->pieS1TimeUse->slices();
+    EXPECT_EQ(slices[0]->value(), 1);
+    EXPECT_EQ(slices[1]->value(), 3);
+    EXPECT_NE(slices[0]->color(), slices[1]->color());
+    EXPECT_TRUE(slices[0]->isLabelVisible());
+}
+
+TEST_F(StatisticPageFixture, CaptionGroupsMergeBlanksProcessGroupsKeepCase) {
+    Sample("2024-03-02 10:00:00", " 记事本 ", "notepad.exe");
+    Sample("2024-03-02 10:01:00", "记事本", "NOTEPAD.EXE");
+    Sample("2024-03-02 10:02:00", "记事本  ", "notepad.exe");
+    Sample("2024-03-02 10:03:00", "记事本 - 文档", "notepad.exe");
+    SetRange("2024-03-02 10:00:00", "2024-03-02 10:03:00");
+
+    EXPECT_TRUE(page->suiRbtn4->isChecked());
+    page->btn9->click();
+    EXPECT_EQ(Rows(), (Pairs{{"75 %", "notepad.exe"}, {"25 %", "NOTEPAD.EXE"}}));
+
+    page->suiRbtn3->click();
+    EXPECT_FALSE(page->suiRbtn4->isChecked());
+    page->btn9->click();
+    EXPECT_EQ(Rows(), (Pairs{{"75 %", U("记事本")}, {"25 %", U("记事本 - 文档")}}));
+    EXPECT_EQ(Slices(), Rows());
+    EXPECT_TRUE(host.notices.empty());
+}
+
+TEST_F(StatisticPageFixture, EqualBoundsMatchExactlyThatSecond) {
+    Sample("2024-03-02 09:59:59", "a", "before.exe");
+    Sample("2024-03-02 10:00:00", "b", "at.exe");
+    Sample("2024-03-02 10:00:01", "c", "after.exe");
+    SetRange("2024-03-02 10:00:00", "2024-03-02 10:00:00");
+    EXPECT_EQ(page->FormatRangeBounds().from, "2024-03-02 10:00:00");
+    EXPECT_EQ(page->FormatRangeBounds().to, "2024-03-02 10:00:00");
+    page->btn9->click();
+    EXPECT_EQ(Rows(), (Pairs{{"100 %", "at.exe"}}));
+}
+
+TEST_F(StatisticPageFixture, NoDataTellsTheUserAndEmptiesChartAndList) {
+    Sample("2024-03-02 10:00:00", "a", "a.exe");
+    Sample("2024-03-02 11:00:00", "b", "b.exe");
+    SetRange("2024-03-02 00:00:00", "2024-03-03 00:00:00");
+    page->btn9->click();
+    ASSERT_EQ(Rows().size(), 2u);
+
+    // The start bound after the end bound finds nothing.
+    SetRange("2024-03-02 12:00:00", "2024-03-02 09:00:00");
+    page->btn9->click();
+    ASSERT_EQ(host.notices.size(), 1u);
+    EXPECT_EQ(host.notices[0].caption, Gbk("信息"));
+    EXPECT_EQ(host.notices[0].text, Gbk("选定时间内没有监视数据"));
+    EXPECT_EQ(page->pieS1TimeUse->count(), 0);
+    EXPECT_EQ(page->sLV1->rowCount(), 0);
+}
+
+TEST_F(StatisticPageFixture, OpeningThePageAnalysesFromNowToNow) {
+    vh::DateTime now;
+    now.year = 2024;
+    now.month = 3;
+    now.day = 2;
+    now.hour = 9;
+    now.minute = 5;
+    now.second = 3;
+    vh::SetClock([now] { return now; });
+    Sample("2024-03-02 09:05:02", "a", "a.exe");
+    page->ResetAnalysisRange();
+    EXPECT_EQ(page->FormatRangeBounds().from, "2024-03-02 09:05:03");
+    EXPECT_EQ(page->FormatRangeBounds().to, "2024-03-02 09:05:03");
+    page->btn9->click();
+    ASSERT_EQ(host.notices.size(), 1u);
+    EXPECT_EQ(host.notices[0].text, Gbk("选定时间内没有监视数据"));
+
+    Sample("2024-03-02 09:05:03", "b", "b.exe");
+    page->btn9->click();
+    EXPECT_EQ(Rows(), (Pairs{{"100 %", "b.exe"}}));
+}
+
+TEST_F(StatisticPageFixture, FailedQueryKeepsChartAndListSilently) {
+    Sample("2024-03-02 10:00:00", "a", "a.exe");
+    Sample("2024-03-02 10:01:00", "b", "b.exe");
+    SetRange("2024-03-02 00:00:00", "2024-03-02 23:59:59");
+    page->btn9->click();
+    const Pairs before = Rows();
+    ASSERT_EQ(before.size(), 2u);
+
+    db->CloseConnection();
+    page->btn9->click();
+    EXPECT_TRUE(host.notices.empty());
+    EXPECT_EQ(Rows(), before);
+    EXPECT_EQ(Slices(), before);
+}
+
+TEST_F(StatisticPageFixture, HeaderClicksShareOneDirection) {
+    Sample("2024-03-02 10:00:00", "", "B.exe");
+    for (const char* t : {"2024-03-02 10:01:00", "2024-03-02 10:02:00", "2024-03-02 10:03:00"})
+        Sample(t, "", "a.exe");
+    Sample("2024-03-02 10:04:00", "", "C.exe");
+    Sample("2024-03-02 10:05:00", "", "C.exe");
+    SetRange("2024-03-02 00:00:00", "2024-03-02 23:59:59");
+    page->btn9->click();
+    EXPECT_EQ(Names(Rows()), "B.exe,a.exe,C.exe");
+
+    ClickHeader(*page, 1); // first click: descending
+    EXPECT_EQ(Rows(), (Pairs{{"50 %", "a.exe"}, {"33.33 %", "C.exe"}, {"16.67 %", "B.exe"}}));
+    ClickHeader(*page, 2); // next click, any column: ascending, letter case ignored
+    EXPECT_EQ(Names(Rows()), "a.exe,B.exe,C.exe");
+    ClickHeader(*page, 2);
+    EXPECT_EQ(Names(Rows()), "C.exe,B.exe,a.exe");
+    // The colour column compares empty captions: every row ties and the order stays.
+    ClickHeader(*page, 0);
+    EXPECT_EQ(Names(Rows()), "C.exe,B.exe,a.exe");
+
+    // The direction outlives an analysis: after four clicks it is ascending again, so the next is descending.
+    page->btn9->click();
+    EXPECT_EQ(Names(Rows()), "B.exe,a.exe,C.exe");
+    ClickHeader(*page, 1);
+    EXPECT_EQ(Names(Rows()), "a.exe,C.exe,B.exe");
+    // Sorting moved rows only: the slices keep their order.
+    EXPECT_EQ(Names(Slices()), "B.exe,a.exe,C.exe");
+}
+
+TEST_F(StatisticPageFixture, ClearingAllRecordsAsksFirstAndKeepsTheChart) {
+    Sample("2024-03-02 10:00:00", "a", "a.exe");
+    Sample("2024-03-02 10:01:00", "b", "b.exe");
+    SetRange("2024-03-02 00:00:00", "2024-03-02 23:59:59");
+    page->btn9->click();
+    const Pairs shown = Rows();
+
+    host.answer = false;
+    page->btn19->click();
+    ASSERT_EQ(host.notices.size(), 1u);
+    EXPECT_EQ(host.notices[0].caption, Gbk("信息"));
+    EXPECT_EQ(host.notices[0].text, Gbk("您确认要清除所有的数据么?"));
+    EXPECT_EQ(StoredSamples(), 2);
+
+    host.answer = true;
+    page->btn19->click();
+    EXPECT_EQ(host.notices.size(), 2u);
+    EXPECT_EQ(StoredSamples(), 0);
+    EXPECT_EQ(Rows(), shown);
+    EXPECT_EQ(Slices(), shown);
+
+    page->btn9->click();
+    ASSERT_EQ(host.notices.size(), 3u);
+    EXPECT_EQ(host.notices[2].text, Gbk("选定时间内没有监视数据"));
+    EXPECT_EQ(page->sLV1->rowCount(), 0);
+}
+
+TEST_F(StatisticPageFixture, ColourCellsShowExactlyTheirSliceColour) {
+    // More groups than the palette has colours, so colours repeat and the ring closes on a repeat.
+    constexpr int groups = 17;
+    for (int g = 0; g < groups; ++g)
+        for (int k = 0; k <= g % 3; ++k) {
+            const std::string t =
+                "2024-03-02 10:" + std::string(g < 10 ? "0" : "") + std::to_string(g) + ":0" + std::to_string(k);
+            Sample(t.c_str(), "", ("p" + std::to_string(g) + ".exe").c_str());
+        }
+    SetRange("2024-03-02 00:00:00", "2024-03-02 23:59:59");
+    page->btn9->click();
+    const auto slices = page->pieS1TimeUse->slices();
+    ASSERT_EQ(slices.size(), groups);
+    for (int i = 0; i < groups; ++i)
+        EXPECT_NE(slices[i]->color(), slices[(i + 1) % groups]->color()) << i;
+
+    ClickHeader(*page, 1); // rows move; each colour must move with its name
+    QTableWidget* list = page->sLV1;
+    for (int r = 0; r < list->rowCount(); ++r) {
+        const QString name = list->item(r, 2)->text();
+        QColor expected;
+        for (QPieSlice* s : slices)
+            if (TStatisticPage::SliceName(s) == name)
+                expected = s->color();
+        list->scrollToItem(list->item(r, 0));
+        QApplication::processEvents();
+        const QImage image = list->viewport()->grab().toImage();
+        const QRect colour = list->visualRect(list->model()->index(r, 0));
+        const QRect share = list->visualRect(list->model()->index(r, 1));
+        EXPECT_EQ(image.pixelColor(colour.center()), expected) << name.toStdString();
+        EXPECT_EQ(image.pixelColor(colour.topLeft() + QPoint(2, 2)), expected) << name.toStdString();
+        // The far end of the share cell holds no text: it shows the cell's white.
+        EXPECT_EQ(image.pixelColor(share.right() - 3, share.center().y()), QColor(Qt::white)) << r;
+    }
+}
