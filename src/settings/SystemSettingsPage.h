@@ -1,0 +1,50 @@
+#pragma once
+// The system-settings page (RTSTSSysSetting): start-up, security, tip and update switches.
+#include <QWidget>
+
+#include "settings/SettingsAccessor.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace vh {
+class PageHost;
+}
+
+class TSystemSettingsPage : public QWidget {
+    Q_OBJECT
+public:
+    TSystemSettingsPage(vh::PageHost& host, TSettingsAccessor& settings, QWidget* parent = nullptr);
+
+    // Fills the page from the settings file; the navigation calls it just before showing the page.
+    void LoadSystemSettings();
+    // Stores the start-with-the-session switch and adds or removes the entry.
+    void SetAutoRun(bool on);
+
+    QCheckBox* suiCboxAutoRun;
+    QCheckBox* suiCboxAutoMinimize;
+    QCheckBox* suiCboxAutoTask;
+    QCheckBox* suiCboxStartPasswd;
+    QCheckBox* suiCboxRestorePasswd;
+    QCheckBox* scb1;
+    QLineEdit* suiNumberEdit1;
+    QCheckBox* scb2;
+    QPushButton* btn10;
+    QPushButton* btn11;
+    QPushButton* btn16;
+
+public slots:
+    // 应用: stores the page and puts it into effect.
+    void btn11Click();
+    // 清除: unchecks the start-up and the start and restore password switches; writes nothing.
+    void btn10Click();
+    // 密码设定: the password page, emptied.
+    void btn16Click();
+
+private:
+    void Apply();
+
+    vh::PageHost& host_;
+    TSettingsAccessor& settings_;
+};

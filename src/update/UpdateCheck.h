@@ -1,0 +1,44 @@
+#pragma once
+// The version check against the update server and what its two callers tell the user.
+#include <functional>
+#include <string>
+
+#include "settings/SettingsAccessor.h"
+
+// Fetches the server's version file into Version.ini beside the executable and compares its
+// SystemSet/Version with the running one from settings, byte for byte. serverVersion: the server's version
+// after a successful fetch, "-1" after a failed one, empty when the fetched file is missing afterwards.
+// Never throws.
+bool CheckForUpdate(const TSettingsAccessor& settings, std::string& serverVersion);
+
+namespace vh::update {
+
+// Version.ini in the executable's folder (not ApplicationDir: a check may run before start-up sets it).
+std::string LocalVersionFilePath();
+
+enum class UpdateNotice {
+    None,           // nothing to say
+    AutomaticOffer, // "注意哦" / "当前软件有版本更新，是否下载？"
+    ManualOffer,    // "信息" / "本软件当前有新的版本，是否更新？"
+    UpToDate,       // "信息" / "当前软件已是最新版本"
+    NetworkProblem, // "注意哦" / "因为网络问题，您的更新操作未能完成。"
+};
+
+// The timer's check stays silent unless there is an update.
+UpdateNotice AutomaticNotice(bool updateFound);
+UpdateNotice ManualNotice(bool updateFound, const std::string& serverVersion);
+
+// Caption and text of a notice (GBK); empty for None.
+std::string NoticeCaption(UpdateNotice notice);
+std::string NoticeText(UpdateNotice notice);
+// True for the questions whose "yes" opens the home page.
+bool NoticeOffersHomePage(UpdateNotice notice);
+
+// Shows a notice (caption, text), true when confirmed.
+using AskUser = std::function<bool(const std::string& caption, const std::string& text)>;
+
+// One automatic (timer) or manual check, asking through ask; true when the user wants the home page.
+bool RunAutomaticCheck(const TSettingsAccessor& settings, const AskUser& ask);
+bool RunManualCheck(const TSettingsAccessor& settings, const AskUser& ask);
+
+} // namespace vh::update

@@ -1,0 +1,199 @@
+// The version check and what each caller says, against a real server on loopback.
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/AppPaths.h"
+#include "platform/Text.h"
+#include "platform/Transfer.h"
+#include "settings/SettingsAccessor.h"
+#include "support/HttpServer.h"
+#include "update/UpdateCheck.h"
+#include "update/UpdateServer.h"
+
+namespace fs = std::filesystem;
+using vh::test::HttpServer;
+
+namespace {
+
+std::string G(const char* utf8) {
+    return vh::text::Utf8ToGbk(utf8);
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct Asked {
+    std::string caption;
+    std::string text;
+    bool operator==(const Asked&) const = default;
+};
+
+class UpdateCheckTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/vh-update-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        dir_ = tmpl;
+        vh::platform::OverrideExecutableDir(dir_ + "/");
+        std::ofstream(dir_ + "/Config.ini", std::ios::binary) << "[SystemSet]\r\nVersion=1.2\r\n";
+        settings_.SetSettingsPath(dir_ + "/Config.ini");
+        vh::update::OverrideUpdateServerBase(server_.BaseUrl());
+    }
+    void TearDown() override {
+        vh::update::OverrideUpdateServerBase("");
+        vh::platform::OverrideExecutableDir("");
+        fs::remove_all(dir_);
+    }
+
+    void ServeVersion(const std::string& ini) { server_.Serve("/version.ini", ini); }
+    void ServerDown() {
+        vh::update::OverrideUpdateServerBase("http://127.0.0.1:" + std::to_string(HttpServer::UnusedPort()));
+    }
+
+    vh::update::AskUser Recorder(bool answer) {
+        return [this, answer](const std::string& caption, const std::string& text) {
+            asked_.push_back({caption, text});
+            return answer;
+        };
+    }
+
+    HttpServer server_;
+    std::string dir_;
+    TSettingsAccessor settings_;
+    std::vector<Asked> asked_;
+};
+
+TEST_F(UpdateCheckTest, EqualVersionIsNoUpdate) {
+    ServeVersion("[SystemSet]\r\nVersion=1.2\r\n");
+    std::string v = "stale";
+    EXPECT_FALSE(CheckForUpdate(settings_, v));
+    EXPECT_EQ(v, "1.2");
+    EXPECT_EQ(ReadAll(dir_ + "/Version.ini"), "[SystemSet]\r\nVersion=1.2\r\n");
+    EXPECT_EQ(server_.Requests("/version.ini"), 1);
+
+    EXPECT_FALSE(vh::update::RunAutomaticCheck(settings_, Recorder(true)));
+    EXPECT_TRUE(asked_.empty());
+    EXPECT_FALSE(vh::update::RunManualCheck(settings_, Recorder(true)));
+    EXPECT_EQ(asked_, (std::vector<Asked>{{G("信息"), G("当前软件已是最新版本")}}));
+}
+
+TEST_F(UpdateCheckTest, AnyOtherVersionTextIsAnUpdate) {
+    for (const char* version : {"1.1", "1.20", "1.2 beta", "V1.2"}) {
+        SCOPED_TRACE(version);
+        ServeVersion(std::string("[SystemSet]\nVersion=") + version + "\n");
+        std::string v;
+        EXPECT_TRUE(CheckForUpdate(settings_, v));
+        EXPECT_EQ(v, version);
+    }
+}
+
+TEST_F(UpdateCheckTest, FileWithoutTheKeyCountsAsVersionOneDotZero) {
+    ServeVersion("[SystemSet]\nBuild=7\n");
+    std::string v;
+    EXPECT_TRUE(CheckForUpdate(settings_, v));
+    EXPECT_EQ(v, "1.0");
+    // Without a running version either, both are "1.0".
+    std::ofstream(dir_ + "/Config.ini", std::ios::binary | std::ios::trunc) << "";
+    EXPECT_FALSE(CheckForUpdate(settings_, v));
+    EXPECT_EQ(v, "1.0");
+}
+
+TEST_F(UpdateCheckTest, OffersAskAndTellWhetherToOpenTheHomePage) {
+    ServeVersion("[SystemSet]\nVersion=1.3\n");
+    EXPECT_TRUE(vh::update::RunAutomaticCheck(settings_, Recorder(true)));
+    EXPECT_FALSE(vh::update::RunAutomaticCheck(settings_, Recorder(false)));
+    EXPECT_TRUE(vh::update::RunManualCheck(settings_, Recorder(true)));
+    EXPECT_FALSE(vh::update::RunManualCheck(settings_, Recorder(false)));
+    const Asked automatic{G("注意哦"), G("当前软件有版本更新，是否下载？")};
+    const Asked manual{G("信息"), G("本软件当前有新的版本，是否更新？")};
+    EXPECT_EQ(asked_, (std::vector<Asked>{automatic, automatic, manual, manual}));
+    EXPECT_EQ(vh::update::HomePageUrl(), server_.BaseUrl() + "/");
+}
+
+TEST_F(UpdateCheckTest, ServerDownIsSilentAutomaticallyAndReportedOnRequest) {
+    ServerDown();
+    std::string v;
+    EXPECT_FALSE(CheckForUpdate(settings_, v));
+    EXPECT_EQ(v, "-1");
+    EXPECT_FALSE(vh::update::RunAutomaticCheck(settings_, Recorder(true)));
+    EXPECT_TRUE(asked_.empty());
+    EXPECT_FALSE(vh::update::RunManualCheck(settings_, Recorder(true)));
+    EXPECT_EQ(asked_, (std::vector<Asked>{{G("注意哦"), G("因为网络问题，您的更新操作未能完成。")}}));
+}
+
+TEST_F(UpdateCheckTest, MissingServerFileIsANetworkProblem) {
+    std::string v;
+    EXPECT_FALSE(CheckForUpdate(settings_, v)); // nothing served: 404
+    EXPECT_EQ(v, "-1");
+    EXPECT_FALSE(fs::exists(dir_ + "/Version.ini"));
+}
+
+TEST_F(UpdateCheckTest, EarlierLocalCopyIsNeverReadAfterAFailedFetch) {
+    const std::string old = "[SystemSet]\r\nVersion=9.9\r\n";
+    std::ofstream(dir_ + "/Version.ini", std::ios::binary) << old;
+    server_.SetBehaviour("/version.ini", HttpServer::Behaviour::Drop);
+    std::string v;
+    EXPECT_FALSE(CheckForUpdate(settings_, v));
+    EXPECT_EQ(v, "-1");
+    ServerDown();
+    EXPECT_FALSE(CheckForUpdate(settings_, v));
+    EXPECT_EQ(v, "-1");
+    EXPECT_EQ(ReadAll(dir_ + "/Version.ini"), old);
+}
+
+TEST_F(UpdateCheckTest, SilentServerIsAbandonedWithinTheTimeLimit) {
+    server_.SetBehaviour("/version.ini", HttpServer::Behaviour::NeverAnswer);
+    const auto start = std::chrono::steady_clock::now();
+    std::string v;
+    EXPECT_FALSE(CheckForUpdate(settings_, v));
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(v, "-1");
+    EXPECT_LT(ms, vh::platform::TransferLimits{}.totalTimeoutMs + 2000);
+}
+
+TEST_F(UpdateCheckTest, OversizedAnswerIsRefusedAndNeverWritten) {
+    const std::string old = "[SystemSet]\r\nVersion=1.2\r\n";
+    std::ofstream(dir_ + "/Version.ini", std::ios::binary) << old;
+    for (auto behaviour : {HttpServer::Behaviour::Endless, HttpServer::Behaviour::HugeDeclared}) {
+        server_.SetBehaviour("/version.ini", behaviour);
+        std::string v;
+        EXPECT_FALSE(CheckForUpdate(settings_, v));
+        EXPECT_EQ(v, "-1");
+        EXPECT_EQ(ReadAll(dir_ + "/Version.ini"), old);
+    }
+    // A version file padded past the limit is refused as well, however it begins.
+    ServeVersion("[SystemSet]\r\nVersion=1.3\r\n;" + std::string(vh::platform::TransferLimits{}.maxBytes, ' ') +
+                 "\r\n");
+    std::string v;
+    EXPECT_FALSE(CheckForUpdate(settings_, v));
+    EXPECT_EQ(v, "-1");
+}
+
+TEST(UpdateNotices, ManualOutcomeFollowsTheOutText) {
+    using vh::update::UpdateNotice;
+    EXPECT_EQ(vh::update::ManualNotice(true, "1.3"), UpdateNotice::ManualOffer);
+    EXPECT_EQ(vh::update::ManualNotice(false, "1.2"), UpdateNotice::UpToDate);
+    EXPECT_EQ(vh::update::ManualNotice(false, ""), UpdateNotice::UpToDate);
+    EXPECT_EQ(vh::update::ManualNotice(false, "-1"), UpdateNotice::NetworkProblem);
+    EXPECT_EQ(vh::update::AutomaticNotice(false), UpdateNotice::None);
+    EXPECT_EQ(vh::update::AutomaticNotice(true), UpdateNotice::AutomaticOffer);
+}
+
+TEST(UpdateServer, OneHostWithVersionFileAndHomePage) {
+    EXPECT_EQ(vh::update::VersionFileUrl(), std::string(vh::update::kUpdateServer) + "/version.ini");
+    EXPECT_EQ(vh::update::HomePageUrl(), std::string(vh::update::kUpdateServer) + "/");
+    EXPECT_EQ(std::string(vh::update::kUpdateServer).rfind("http://", 0), 0u);
+}
+
+} // namespace

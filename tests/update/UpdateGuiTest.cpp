@@ -1,0 +1,121 @@
+// The main window's update handlers with a page host, a real timer and a real server on loopback.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/AppPaths.h"
+#include "platform/Text.h"
+#include "support/FakePageHost.h"
+#include "support/HttpServer.h"
+#include "toolkit/TTimer.h"
+#include "update/UpdateGui.h"
+#include "update/UpdateServer.h"
+
+namespace fs = std::filesystem;
+using vh::test::HttpServer;
+
+namespace {
+
+std::string G(const char* utf8) {
+    return vh::text::Utf8ToGbk(utf8);
+}
+
+class UpdateGuiTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/vh-updgui-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        dir_ = tmpl;
+        vh::platform::OverrideExecutableDir(dir_ + "/");
+        std::ofstream(dir_ + "/Config.ini", std::ios::binary) << "[SystemSet]\r\nVersion=1.2\r\n";
+        settings_.SetSettingsPath(dir_ + "/Config.ini");
+        vh::update::OverrideUpdateServerBase(server_.BaseUrl());
+        vh::update::SetHomePageOpener([this](const std::string& url) { opened_.push_back(url); });
+    }
+    void TearDown() override {
+        vh::update::SetHomePageOpener(nullptr);
+        vh::update::OverrideUpdateServerBase("");
+        vh::platform::OverrideExecutableDir("");
+        fs::remove_all(dir_);
+    }
+
+    HttpServer server_;
+    std::string dir_;
+    TSettingsAccessor settings_;
+    vh::test::FakePageHost host_;
+    std::vector<std::string> opened_;
+};
+
+TEST_F(UpdateGuiTest, ManualCheckReportsEachOutcome) {
+    server_.Serve("/version.ini", "[SystemSet]\nVersion=1.2\n");
+    host_.answer = true;
+    Label1Click(host_, settings_);
+    ASSERT_EQ(host_.notices.size(), 1u);
+    EXPECT_EQ(host_.notices[0].caption, G("信息"));
+    EXPECT_EQ(host_.notices[0].text, G("当前软件已是最新版本"));
+    EXPECT_TRUE(opened_.empty());
+
+    server_.Serve("/version.ini", "[SystemSet]\nVersion=1.3\n");
+    host_.answer = false;
+    Label1Click(host_, settings_);
+    EXPECT_TRUE(opened_.empty());
+    host_.answer = true;
+    Label1Click(host_, settings_);
+    ASSERT_EQ(host_.notices.size(), 3u);
+    EXPECT_EQ(host_.notices[2].caption, G("信息"));
+    EXPECT_EQ(host_.notices[2].text, G("本软件当前有新的版本，是否更新？"));
+    EXPECT_EQ(opened_, (std::vector<std::string>{server_.BaseUrl() + "/"}));
+
+    server_.Stop();
+    Label1Click(host_, settings_);
+    ASSERT_EQ(host_.notices.size(), 4u);
+    EXPECT_EQ(host_.notices[3].caption, G("注意哦"));
+    EXPECT_EQ(host_.notices[3].text, G("因为网络问题，您的更新操作未能完成。"));
+    EXPECT_EQ(opened_.size(), 1u);
+}
+
+TEST_F(UpdateGuiTest, AutomaticCheckIsSilentWithoutAnUpdate) {
+    server_.Serve("/version.ini", "[SystemSet]\nVersion=1.2\n");
+    tmrUpdateTimer(host_, settings_);
+    server_.Stop();
+    tmrUpdateTimer(host_, settings_);
+    EXPECT_TRUE(host_.notices.empty());
+    EXPECT_TRUE(opened_.empty());
+}
+
+TEST_F(UpdateGuiTest, PendingOfferComesBackAtEveryTickWhetherDeclinedOrAccepted) {
+    server_.Serve("/version.ini", "[SystemSet]\nVersion=1.3\n");
+    vh::TTimer& timer = host_.Timer("tmrUpdate");
+    QObject::connect(&timer, &vh::TTimer::OnTimer, [this] {
+        host_.answer = host_.notices.size() % 2 == 1; // decline the first, accept the second, ...
+        tmrUpdateTimer(host_, settings_);
+    });
+    timer.SetInterval(50);
+    timer.Start();
+    QElapsedTimer clock;
+    clock.start();
+    while (host_.notices.size() < 3 && clock.elapsed() < 10000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    timer.Stop();
+    ASSERT_GE(host_.notices.size(), 3u);
+    for (const auto& n : host_.notices) {
+        EXPECT_EQ(n.caption, G("注意哦"));
+        EXPECT_EQ(n.text, G("当前软件有版本更新，是否下载？"));
+    }
+    EXPECT_GE(opened_.size(), 1u);
+    EXPECT_EQ(opened_.front(), server_.BaseUrl() + "/");
+    EXPECT_GE(server_.Requests("/version.ini"), 3);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
