@@ -13,11 +13,17 @@ file(READ "${SCHEMA}" schema)
 file(WRITE "${tmp}.sql"
      "SET SQL DIALECT 1;\nCREATE DATABASE '${tmp}' USER 'ADMIN' PASSWORD 'k4rv9tbe' PAGE_SIZE 8192;\n${schema}\n")
 if(NOT DEFINED ENV{FIREBIRD_LOCK})
-    # The default lock folder (/tmp/firebird) may belong to another user.
-    set(ENV{FIREBIRD_LOCK} "${dir}/.fblock")
+    # The default lock folder (/tmp/firebird) may belong to another user, and one shared with a killed
+    # process can block the engine: a fresh folder per run.
+    string(RANDOM LENGTH 8 tag)
+    set(lockdir "${dir}/.fblock-${tag}")
+    set(ENV{FIREBIRD_LOCK} "${lockdir}")
 endif()
 execute_process(COMMAND "${ISQL}" -q -b -i "${tmp}.sql" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 file(REMOVE "${tmp}.sql")
+if(lockdir)
+    file(REMOVE_RECURSE "${lockdir}")
+endif()
 if(NOT rc EQUAL 0)
     file(REMOVE "${tmp}")
     message(FATAL_ERROR "isql-fb failed (${rc}) building ${OUT}:\n${out}${err}")
