@@ -1,0 +1,106 @@
+// The window manager and the process list through Win32 and Tool Help.
+#include "platform/WindowSystem.h"
+
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+namespace vh::platform {
+
+namespace {
+
+HWND ToHwnd(WindowId w) {
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(w));
+}
+
+WindowId ToId(HWND h) {
+    return static_cast<WindowId>(reinterpret_cast<std::uintptr_t>(h));
+}
+
+struct EnumState {
+    const std::function<bool(WindowId)>* visit;
+};
+
+BOOL CALLBACK EnumProc(HWND h, LPARAM param) {
+    auto* state = reinterpret_cast<EnumState*>(param);
+    return (*state->visit)(ToId(h)) ? TRUE : FALSE;
+}
+
+class Win32WindowSystem : public WindowSystem {
+public:
+    void EnumTopWindows(const std::function<bool(WindowId)>& visit) override {
+        EnumState state{&visit};
+        EnumWindows(EnumProc, reinterpret_cast<LPARAM>(&state));
+    }
+
+    bool HasOwner(WindowId w) override { return GetWindow(ToHwnd(w), GW_OWNER) != nullptr; }
+
+    bool IsVisible(WindowId w) override { return IsWindowVisible(ToHwnd(w)) != FALSE; }
+
+    WindowStyle GetStyle(WindowId w) override {
+        const DWORD style = static_cast<DWORD>(GetWindowLongA(ToHwnd(w), GWL_STYLE));
+        WindowStyle s;
+        s.popup = (style & WS_POPUP) != 0;
+        s.minimizeBox = (style & WS_MINIMIZEBOX) != 0;
+        s.sysMenu = (style & WS_SYSMENU) != 0;
+        s.disabled = (style & WS_DISABLED) != 0;
+        return s;
+    }
+
+    std::string GetCaption(WindowId w, std::size_t maxBytes) override {
+        // 255 bytes for the sampler: 254 of text and the terminating null.
+        std::string buf(maxBytes + 1, '\0');
+        const int n = GetWindowTextA(ToHwnd(w), buf.data(), static_cast<int>(buf.size()));
+        buf.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+        return buf;
+    }
+
+    std::uint32_t GetProcessId(WindowId w) override {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(ToHwnd(w), &pid);
+        return pid;
+    }
+
+    std::vector<ProcessEntry> SnapshotProcesses() override {
+        std::vector<ProcessEntry> out;
+        HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snap == INVALID_HANDLE_VALUE)
+            return out;
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32First(snap, &entry); more; more = Process32Next(snap, &entry)) {
+            entry.szExeFile[sizeof entry.szExeFile - 1] = '\0';
+            out.push_back({static_cast<std::uint32_t>(entry.th32ProcessID), entry.szExeFile});
+            entry.dwSize = sizeof entry;
+        }
+        CloseHandle(snap);
+        return out;
+    }
+
+    bool RequestClose(WindowId w, std::chrono::milliseconds timeout) override {
+        HWND h = ToHwnd(w);
+        if (!IsWindow(h))
+            return false;
+        // A hung program must not hold the sampling thread: wait at most timeout for WM_CLOSE to be handled.
+        DWORD_PTR result = 0;
+        const UINT ms = timeout.count() <= 0 ? 1u : static_cast<UINT>(timeout.count());
+        return SendMessageTimeoutA(h, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, ms, &result) != 0;
+    }
+
+    bool TerminateProcess(std::uint32_t pid) override {
+        HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, pid);
+        if (!h)
+            return false;
+        const bool ok = ::TerminateProcess(h, 0xFFFFFFFFu) != FALSE;
+        CloseHandle(h);
+        return ok;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<WindowSystem> CreateWindowSystem() {
+    return std::make_unique<Win32WindowSystem>();
+}
+
+} // namespace vh::platform
