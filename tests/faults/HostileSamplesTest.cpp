@@ -1,0 +1,104 @@
+// Hostile window captions and process names go through the sampler into the database and come back byte
+// for byte (the caption cut to 254 bytes); nothing is interpreted as SQL.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "monitor/Sampler.h"
+#include "platform/Text.h"
+#include "storage/uDBFunc.h"
+#include "support/FakeWindowSystem.h"
+#include "support/TestDatabase.h"
+
+namespace {
+
+std::string Bytes(std::initializer_list<int> b) {
+    std::string s;
+    for (int c : b)
+        s += static_cast<char>(c);
+    return s;
+}
+
+struct Case {
+    std::string caption;
+    std::string exe;
+};
+
+std::vector<Case> HostileCases() {
+    std::string all; // every byte value but NUL, which a caption cannot hold
+    for (int c = 1; c < 256; ++c)
+        all += static_cast<char>(c);
+    std::string longGbk;
+    for (int i = 0; i < 200; ++i)
+        longGbk += vh::text::Utf8ToGbk("汉");
+    return {
+        {"it's \"quoted\" 'twice''", "my prog's \"x\".exe"},
+        {"'); DROP TABLE TIMEINFO; --", "x'; delete from tprogram; --.exe"},
+        {"select * from timeinfo where 1=1 or ''='", "a b c.exe"},
+        {std::string(10000, 'A'), std::string(255, 'p') + ".exe"}, // the longest name a Windows snapshot reports
+        {Bytes({0xff, 0xfe, 0x80, 0xc0, 0xaf, 0xed, 0xa0, 0x80}), Bytes({0xff, 0x80, '.', 'e', 'x', 'e'})},
+        {vh::text::Utf8ToGbk("emoji 😀 and ₿ and 한국어 and 汉字"), vh::text::Utf8ToGbk("记事本 (2).exe")},
+        {all, "  leading and trailing blanks.exe  "},
+        // 127 double-byte characters end exactly at 254 bytes; one more must not leave half of it behind
+        // as a lone lead byte past 254.
+        {longGbk, "gbk.exe"},
+        {"   ", " "},
+        {"\t\r\n\x01tabs and breaks\r\n", "ctl\t.exe"},
+    };
+}
+
+TEST(HostileSamples, StoredAndReadBackByteForByte) {
+    vh::test::TestDatabase db;
+    ASSERT_TRUE(db.errors.empty());
+    auto& ws = vh::test::FakeWindowSystem::Install();
+    SamplerHooks hooks;
+    hooks.trace = nullptr;
+    hooks.handOver = nullptr;
+    std::vector<std::string> messages;
+    hooks.showMessage = [&](const std::string& m) { messages.push_back(m); };
+
+    const auto cases = HostileCases();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE("case " + std::to_string(i));
+        ws.windows.clear();
+        ws.processes.clear();
+        ws.AddWindow(100 + i, cases[i].caption, 7000 + static_cast<std::uint32_t>(i));
+        ws.AddProcess(7000 + static_cast<std::uint32_t>(i), cases[i].exe);
+        db.Sql().Exec("delete from TIMEINFO");
+        TakeSample(hooks);
+        ASSERT_TRUE(messages.empty()) << "write wrong";
+        const auto rows = db.Sql().Rows("select TITLE, PROCESS_NAME, DESCRIPTION from TIMEINFO");
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0][0], vh::text::CutBytes(cases[i].caption, 254));
+        EXPECT_EQ(rows[0][1], cases[i].exe);
+        EXPECT_EQ(rows[0][2], "");
+    }
+    // Nothing was executed as SQL: both tables are still there.
+    EXPECT_EQ(db.Sql().Scalar("select count(*) from TPROGRAM"), "0");
+}
+
+// The catalogue takes the same texts and finds them again by them.
+TEST(HostileSamples, CatalogueRoundTrip) {
+    vh::test::TestDatabase db;
+    const auto cases = HostileCases();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        if (vh::text::Trim(cases[i].exe).empty())
+            continue; // the schema refuses blank names
+        SCOPED_TRACE("case " + std::to_string(i));
+        const std::string program = vh::text::CutBytes(cases[i].caption, 200) + std::to_string(i);
+        TDBFunc::InsertProgram(cases[i].exe, program, cases[i].caption.substr(0, 1000));
+        std::string process = "unset", description = "unset";
+        ASSERT_TRUE(TDBFunc::GetProgramInfo(program, process, description)) << "query failed";
+        EXPECT_EQ(process, cases[i].exe);
+        EXPECT_EQ(description, cases[i].caption.substr(0, 1000));
+    }
+    // Query bounds are glued into the select text; a hostile bound fails the query instead of running it.
+    std::string from = "2000-01-01 00:00:00' or ''='";
+    TDBFunc::QuerySamples(from, "x' union select * from tprogram --");
+    EXPECT_TRUE(from == "-2" || from == "-1") << from;
+    TStringList list;
+    EXPECT_TRUE(TDBFunc::ListPrograms(list, "0"));
+}
+
+} // namespace
