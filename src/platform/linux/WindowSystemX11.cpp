@@ -263,9 +263,9 @@ public:
     std::uint32_t GetProcessId(WindowId w) override {
         const xcb_window_t id = Id(w);
         if (hasRes_) {
-            xcb_res_client_id_spec_t spec{id, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+            xcb_res_client_id_spec_t wanted{id, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
             Reply<xcb_res_query_client_ids_reply_t> r(
-                xcb_res_query_client_ids_reply(c_, xcb_res_query_client_ids(c_, 1, &spec), nullptr));
+                xcb_res_query_client_ids_reply(c_, xcb_res_query_client_ids(c_, 1, &wanted), nullptr));
             CheckConnection();
             if (r) {
                 for (auto it = xcb_res_query_client_ids_ids_iterator(r.get()); it.rem;
