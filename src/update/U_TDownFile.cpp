@@ -21,6 +21,7 @@ void TBindStatusCallback::BeginTransfer(const vh::platform::TransferLimits& limi
     limits_ = limits;
     startMs_ = NowMs();
     limitBroken_ = false;
+    httpStatus_ = 0;
 }
 
 bool TBindStatusCallback::Exceeds(unsigned long progress, unsigned long progressMax, unsigned long statusCode) {
@@ -125,6 +126,13 @@ std::string FolderOf(const std::string& file) {
     return cut == std::string::npos ? std::string(".") : file.substr(0, cut);
 }
 
+long long FileSize(const char* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+        return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 } // namespace
 
 HRESULT STDMETHODCALLTYPE TBindStatusCallback::QueryInterface(REFIID riid, void** ppvObject) {
@@ -133,6 +141,11 @@ HRESULT STDMETHODCALLTYPE TBindStatusCallback::QueryInterface(REFIID riid, void*
     // IUnknown as well: COM requires every object to answer for it.
     if (riid == IID_IBindStatusCallback || riid == IID_IUnknown) {
         *ppvObject = static_cast<IBindStatusCallback*>(this);
+        AddRef();
+        return S_OK;
+    }
+    if (riid == IID_IHttpNegotiate) {
+        *ppvObject = static_cast<IHttpNegotiate*>(this);
         AddRef();
         return S_OK;
     }
@@ -194,6 +207,21 @@ HRESULT STDMETHODCALLTYPE TBindStatusCallback::OnObjectAvailable(REFIID, IUnknow
     return E_NOTIMPL;
 }
 
+HRESULT STDMETHODCALLTYPE TBindStatusCallback::BeginningTransaction(LPCWSTR, LPCWSTR, DWORD,
+                                                                    LPWSTR* pszAdditionalHeaders) {
+    if (pszAdditionalHeaders)
+        *pszAdditionalHeaders = nullptr;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TBindStatusCallback::OnResponse(DWORD dwResponseCode, LPCWSTR, LPCWSTR,
+                                                          LPWSTR* pszAdditionalRequestHeaders) {
+    if (pszAdditionalRequestHeaders)
+        *pszAdditionalRequestHeaders = nullptr;
+    httpStatus_ = dwResponseCode;
+    return S_OK;
+}
+
 void TDownFile::Download(const std::string& url, const std::string& file) {
     std::string errorText;
     bool success = false;
@@ -215,6 +243,16 @@ void TDownFile::Download(const std::string& url, const std::string& file) {
             throw std::runtime_error(kDownloadServiceError);
         }
         success = hr == S_OK;
+        if (success && callback->httpStatus_ >= 400) {
+            success = false;
+            errorText = "the server answered " + std::to_string(callback->httpStatus_);
+        }
+        // The progress notices are the service's own account; the file on disk is what counts.
+        const long long size = success ? FileSize(tmp) : -1;
+        if (success && (size < 0 || size > Limits.maxBytes)) {
+            success = false;
+            errorText = "the answer is larger than " + std::to_string(Limits.maxBytes) + " bytes";
+        }
         if (success && !MoveFileExA(tmp, file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             success = false;
             errorText = "cannot replace " + file;

@@ -27,9 +27,11 @@ inline constexpr char kDownloadServiceError[] = "\xcd\xf8\xc2\xe7\xc1\xac\xbd\xd
 // The service reported a failed transfer.
 inline constexpr char kDownloadFailed[] = "wrong";
 
+// IBindStatusCallback is the first base so the object's own table is that interface's, slot for slot.
 class TBindStatusCallback
 #ifdef _WIN32
-    : public IBindStatusCallback
+    : public IBindStatusCallback,
+      public IHttpNegotiate
 #endif
 {
 public:
@@ -66,6 +68,11 @@ public:
     HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD grfBSCF, DWORD dwSize, FORMATETC* pformatetc,
                                               STGMEDIUM* pstgmed) override;
     HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID riid, IUnknown* punk) override;
+    // urlmon may store an error page as if it were the file; the HTTP status tells them apart.
+    HRESULT STDMETHODCALLTYPE BeginningTransaction(LPCWSTR szURL, LPCWSTR szHeaders, DWORD dwReserved,
+                                                   LPWSTR* pszAdditionalHeaders) override;
+    HRESULT STDMETHODCALLTYPE OnResponse(DWORD dwResponseCode, LPCWSTR szResponseHeaders, LPCWSTR szRequestHeaders,
+                                         LPWSTR* pszAdditionalRequestHeaders) override;
 #else
     // One progress notice of the transfer; 0 lets it go on.
     long OnProgress(unsigned long ulProgress, unsigned long ulProgressMax, unsigned long ulStatusCode,
@@ -80,6 +87,7 @@ private:
     vh::platform::TransferLimits limits_;
     unsigned long long startMs_ = 0;
     bool limitBroken_ = false;
+    unsigned long httpStatus_ = 0;
     std::exception_ptr handlerError_;
 };
 

@@ -209,14 +209,36 @@ TEST(WindowsDownFile, ComCallbackReportsProgressAndCompletion) {
 }
 
 TEST(WindowsDownFile, HttpErrorStatusIsAFailure) {
-    GTEST_SKIP() << "open fault: urlmon reports S_OK for a 404 and TBindStatusCallback does not hear the HTTP "
-                    "status (IHttpNegotiate::OnResponse), so the error page becomes Version.ini";
     LoopbackServer server;
     TempFolder dir;
     const std::string target = dir.File("Version.ini");
     WriteAll(target, kVersionIni);
     TDownFile down;
+    bool completed = false, status = true;
+    std::string error;
+    down.SetOnComplete([&](const std::string&, const std::string&, bool ok, const std::string& text) {
+        completed = true;
+        status = ok;
+        error = text;
+    });
     // An error page stored as Version.ini would read as version "1.0" and offer an update.
     EXPECT_THROW(down.Download(server.Url("/version.ini"), target), std::runtime_error);
+    EXPECT_TRUE(completed);
+    EXPECT_FALSE(status);
+    EXPECT_NE(error.find("404"), std::string::npos) << error;
     EXPECT_EQ(ReadAll(target), kVersionIni);
+
+    server.Serve("/big", std::string(70000, 'x'));
+    EXPECT_THROW(down.Download(server.Url("/big"), target), std::runtime_error);
+    EXPECT_EQ(ReadAll(target), kVersionIni);
+    EXPECT_EQ(dir.EntryCount(), 1u);
+
+    // The status is heard through IHttpNegotiate, which shares the object's count.
+    IBindStatusCallback* cb = &down.BindStatusCallback();
+    const unsigned long before = down.BindStatusCallback().RefCount();
+    IHttpNegotiate* negotiate = nullptr;
+    ASSERT_EQ(cb->QueryInterface(IID_IHttpNegotiate, reinterpret_cast<void**>(&negotiate)), S_OK);
+    EXPECT_EQ(down.BindStatusCallback().RefCount(), before + 1);
+    negotiate->Release();
+    EXPECT_EQ(down.BindStatusCallback().RefCount(), before);
 }
