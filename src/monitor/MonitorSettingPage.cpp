@@ -51,7 +51,11 @@ TMonitorSettingPage::TMonitorSettingPage(vh::PageHost& host, TSettingsAccessor& 
     heading->setObjectName("lblMonitorCaption");
     QFont f = heading->font();
     f.setBold(true);
-    f.setPointSizeF(f.pointSizeF() * 1.3);
+    // The skin's fonts are set in pixels, where the point size reads as -1.
+    if (f.pixelSize() > 0)
+        f.setPixelSize(f.pixelSize() * 13 / 10);
+    else
+        f.setPointSizeF(f.pointSizeF() * 1.3);
     heading->setFont(f);
 
     suiRbtn1 = new QRadioButton(QString::fromUtf8("每天"), this);
