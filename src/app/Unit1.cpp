@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <climits>
 #include <stdexcept>
 
@@ -19,6 +20,7 @@
 #include "app/StaticPages.h"
 #include "app/uInfoFrm.h"
 #include "platform/AppPaths.h"
+#include "platform/Memory.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
 #include "settings/uLogin.h"
@@ -391,6 +393,12 @@ void TForm1::MinimizeToTray() {
     // Hidden, not only minimised: a hidden window has no taskbar button; the tray icon stays.
     hide();
     setWindowState(windowState() & ~Qt::WindowMinimized);
+    // The program waits in the tray for hours: once the hidden window's resources are released, give
+    // back the pages start-up and the pages touched, as Windows does for a minimised program.
+    QTimer::singleShot(1000, this, [this] {
+        if (inTray_)
+            vh::platform::TrimWorkingSet();
+    });
 }
 
 void TForm1::RestoreFromTray() {
