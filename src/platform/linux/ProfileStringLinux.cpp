@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -218,6 +219,37 @@ bool WriteAll(int fd, const std::string& data) {
     return true;
 }
 
+// A writer killed between creating its temporary file and renaming it leaves the file behind; the
+// next writer removes those of processes that no longer run (never a live writer's).
+void RemoveStaleTemps(const std::string& dir, const std::string& base) {
+    DIR* d = opendir(dir.c_str());
+    if (!d)
+        return;
+    const std::string prefix = "." + base + ".";
+    const std::string_view suffix = ".tmp";
+    while (const dirent* e = readdir(d)) {
+        const std::string_view name = e->d_name;
+        if (name.size() <= prefix.size() + suffix.size() || name.substr(0, prefix.size()) != prefix ||
+            name.substr(name.size() - suffix.size()) != suffix)
+            continue;
+        // ".<base>.<pid>.<counter>.tmp"
+        const std::string_view middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+        const auto dot = middle.find('.');
+        if (dot == 0 || dot == std::string_view::npos || dot > 9 || dot + 1 == middle.size())
+            continue;
+        const auto digits = [](std::string_view v) {
+            return std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
+        };
+        if (!digits(middle.substr(0, dot)) || !digits(middle.substr(dot + 1)))
+            continue;
+        const pid_t pid = static_cast<pid_t>(std::strtol(std::string(middle.substr(0, dot)).c_str(), nullptr, 10));
+        if (pid <= 0 || pid == getpid() || kill(pid, 0) == 0 || errno != ESRCH)
+            continue;
+        unlinkat(dirfd(d), e->d_name, 0);
+    }
+    closedir(d);
+}
+
 // Writes data to a fresh file beside target, then renames it over target: a reader sees the old file or
 // the new one, and a failure leaves the old one as it was.
 bool ReplaceFile(const std::string& target, const std::string& data, const struct stat* old) {
@@ -225,6 +257,7 @@ bool ReplaceFile(const std::string& target, const std::string& data, const struc
     const std::string dir = DirOf(target);
     const auto cut = target.find_last_of('/');
     const std::string base = cut == std::string::npos ? target : target.substr(cut + 1);
+    RemoveStaleTemps(dir, base);
     std::string tmp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
