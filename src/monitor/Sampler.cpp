@@ -12,6 +12,8 @@ TForegroundInfo ForegroundInfo;
 namespace {
 // GetWindowTextA into a 255-byte buffer: 254 bytes and the terminating null.
 constexpr std::size_t kCaptionBytes = 254;
+// The stored column's width; the platforms' names stay below it, a longer one is cut, not refused.
+constexpr std::size_t kExeNameBytes = 260;
 
 #ifdef _WIN32
 constexpr const char* kLineEnd = "\r\n";
@@ -81,7 +83,7 @@ void TakeSample(const SamplerHooks& hooks) {
                 found = true;
                 window = w;
                 caption = text;
-                exeName = entry.exeName;
+                exeName = vh::text::CutBytesWhole(entry.exeName, kExeNameBytes);
                 pid = windowPid;
                 return false;
             }
