@@ -1,7 +1,6 @@
 #pragma once
 // The download class of the update check and its status-callback object. On Windows the callback is a COM
 // object handed to urlmon's URLDownloadToFileA; elsewhere the same class is fed by the libcurl transfer.
-#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -9,9 +8,7 @@
 #include "platform/Transfer.h"
 
 #ifdef _WIN32
-#include <windows.h>
-
-#include <urlmon.h>
+#include "platform/windows/UrlDownload.h"
 #endif
 
 // Progress, maximum, status code (BINDSTATUS numbering), status text (GBK).
@@ -43,12 +40,6 @@ public:
     TOnProgressEvent FOnProgress;
     TOnCompleteEvent FOnComplete;
 
-    // Arms the limits for the next transfer; progress past them aborts it.
-    void BeginTransfer(const vh::platform::TransferLimits& limits);
-    // True when the last transfer was stopped because it broke a limit.
-    bool LimitBroken() const {
-        return limitBroken_;
-    }
     unsigned long RefCount() const {
         return refCount_;
     }
@@ -81,14 +72,13 @@ public:
 
 private:
     friend class TDownFile;
-    bool Exceeds(unsigned long progress, unsigned long progressMax, unsigned long statusCode);
 
     unsigned long refCount_ = 0;
+#ifdef _WIN32
+    // Progress past these aborts the transfer.
     vh::platform::TransferLimits limits_;
-    unsigned long long startMs_ = 0;
-    bool limitBroken_ = false;
-    unsigned long httpStatus_ = 0;
-    std::exception_ptr handlerError_;
+    vh::platform::UrlTransferState state_;
+#endif
 };
 
 class TDownFile {
