@@ -47,6 +47,23 @@ template <class F> auto Guarded(F&& f) -> decltype(f()) {
     }
 }
 
+// Ends a handle with its own call (detach, rollback, free); when that fails, only lets go of the
+// reference, so a broken connection never leaks the object nor throws out of a clean-up path.
+template <class T, class End> void EndOrRelease(T*& handle, End end) noexcept {
+    if (!handle)
+        return;
+    try {
+        Status st;
+        end(handle, st);
+        handle = nullptr;
+    } catch (...) {
+    }
+    if (handle) {
+        handle->release();
+        handle = nullptr;
+    }
+}
+
 std::string Upper(std::string_view s) {
     std::string r(s);
     for (char& c : r)
@@ -154,18 +171,7 @@ void Attachment::Close() noexcept {
         s->Drop();
     for (Transaction* t : transactions_)
         t->Drop();
-    if (!handle_)
-        return;
-    try {
-        Status st;
-        handle_->detach(&st);
-        handle_ = nullptr;
-    } catch (...) {
-    }
-    if (handle_) {
-        handle_->release();
-        handle_ = nullptr;
-    }
+    EndOrRelease(handle_, [](auto* h, Status& st) { h->detach(&st); });
 }
 
 void Attachment::Unregister(Transaction* t) {
@@ -229,18 +235,7 @@ void Transaction::Rollback() {
 }
 
 void Transaction::Drop() noexcept {
-    if (!handle_)
-        return;
-    try {
-        Status st;
-        handle_->rollback(&st);
-        handle_ = nullptr;
-    } catch (...) {
-    }
-    if (handle_) {
-        handle_->release();
-        handle_ = nullptr;
-    }
+    EndOrRelease(handle_, [](auto* h, Status& st) { h->rollback(&st); });
 }
 
 // ---------------------------------------------------------------------------------------------- ResultSet
@@ -414,18 +409,7 @@ void Statement::Drop() noexcept {
         inMeta_ = nullptr;
     }
     inShape_.clear();
-    if (!handle_)
-        return;
-    try {
-        Status st;
-        handle_->free(&st);
-        handle_ = nullptr;
-    } catch (...) {
-    }
-    if (handle_) {
-        handle_->release();
-        handle_ = nullptr;
-    }
+    EndOrRelease(handle_, [](auto* h, Status& st) { h->free(&st); });
 }
 
 // Describes every parameter by the value we hold rather than by the declared type, so text of any length
