@@ -57,10 +57,10 @@ QWidget* BuildMainPage(const StaticPageActions& a) {
          p, 24, 56, 470, 250);
     QPushButton* btn8 = Button("btn8", QStringLiteral("开始使用"), p, 40, 330);
     QPushButton* speedButton3 = Button("SpeedButton3", QStringLiteral("使用向导"), p, 200, 330);
-    QPushButton* btn18 = Button("btn18", QStringLiteral("更新"), p, 360, 330);
+    QPushButton* btn25 = Button("btn25", QStringLiteral("更新"), p, 360, 330);
     QObject::connect(btn8, &QPushButton::clicked, p, [a] { a.openPage(QStringLiteral("RTSTabMonitorCaption")); });
     QObject::connect(speedButton3, &QPushButton::clicked, p, [a] { a.openPage(QStringLiteral("RTSGuide")); });
-    QObject::connect(btn18, &QPushButton::clicked, p, [a] { a.updateCheck(); });
+    QObject::connect(btn25, &QPushButton::clicked, p, [a] { a.updateCheck(); });
     return p;
 }
 
@@ -107,9 +107,9 @@ QWidget* BuildAboutPage(const StaticPageActions& a) {
         const char* url = l.url;
         QObject::connect(lbl, &skin::HoverLabel::clicked, p, [a, url] { a.openUrl(url); });
     }
-    QPushButton* btn25 = Button("btn25", QStringLiteral("更新"), p, 100, 280);
+    QPushButton* btn18 = Button("btn18", QStringLiteral("更新"), p, 100, 280);
     QPushButton* btn24 = Button("btn24", QStringLiteral("捐助"), p, 260, 280);
-    QObject::connect(btn25, &QPushButton::clicked, p, [a] { a.updateCheck(); });
+    QObject::connect(btn18, &QPushButton::clicked, p, [a] { a.updateCheck(); });
     QObject::connect(btn24, &QPushButton::clicked, p, [a] { a.openPage(QStringLiteral("RTSTabSheet4")); });
     return p;
 }

@@ -15,11 +15,11 @@ struct StaticPageActions {
     std::function<void(const char*)> openUrl;     // the links
 };
 
-// RTSTSMain: btn8 "开始使用", SpeedButton3 "使用向导", btn18 "更新".
+// RTSTSMain: btn8 "开始使用", SpeedButton3 "使用向导", btn25 "更新".
 QWidget* BuildMainPage(const StaticPageActions& a);
 // RTSGuide: btn23 "返回主界面".
 QWidget* BuildGuidePage(const StaticPageActions& a);
-// RTSAbout: the link labels lblSite, lblForum, lblContact; btn25 "更新", btn24 "捐助".
+// RTSAbout: the link labels lblSite, lblForum, lblContact; btn18 "更新", btn24 "捐助".
 QWidget* BuildAboutPage(const StaticPageActions& a);
 
 // RTSTabSheet4: the donation text with btnTransfer "直接汇款" and SpeedButton4 "返回主界面"; behind it the
