@@ -185,14 +185,25 @@ void TForm1::BuildNavigation() {
     auto* strip = new NavPanel(this);
     strip->setObjectName(QStringLiteral("pnlTips"));
     strip->setGeometry(0, 478, 674, 33);
-    auto* tipHeading = new QLabel(QStringLiteral("成功贴士："), this);
-    tipHeading->setObjectName(QStringLiteral("lblTipHeading"));
-    tipHeading->setStyleSheet(QStringLiteral("color: #fff0a0; background: transparent;"));
-    tipHeading->setGeometry(14, 485, 72, 18);
+    // The heading: 成功 and 贴士 in two columns, one each side of a small picture.
+    auto* tipPicture = new vh::skin::SkinGlyph(this);
+    tipPicture->setObjectName(QStringLiteral("imgTips"));
+    tipPicture->setGeometry(14, 475, 33, 30);
+    const char16_t* tipHeading[4] = {u"成", u"功", u"贴", u"士"};
+    for (int i = 0; i < 4; ++i) {
+        auto* ch = new QLabel(QString::fromUtf16(tipHeading[i]), this);
+        ch->setObjectName(QStringLiteral("lblTipHeading%1").arg(i + 1));
+        ch->setFont(vh::skin::SongFont(12));
+        ch->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(vh::skin::kLinkRed.name()));
+        ch->setGeometry(i < 2 ? 1 : 50, 478 + (i % 2) * 14, 12, 14);
+    }
     Label9 = new QLabel(this);
     Label9->setObjectName(QStringLiteral("Label9"));
+    // Tips are the user's own lines: shown as typed, never read as markup.
+    Label9->setTextFormat(Qt::PlainText);
+    Label9->setFont(vh::skin::SongFont(12));
     Label9->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
-    Label9->setGeometry(88, 485, 505, 18);
+    Label9->move(88, 485);
     lblMore = new vh::skin::HoverLabel(QStringLiteral("查看更多..."), vh::skin::kLinkRed, QColor(0xff, 0xf0, 0xa0),
                                        false, this);
     lblMore->setObjectName(QStringLiteral("lblMore"));
@@ -386,6 +397,8 @@ QString TForm1::CurrentPageName() const {
 
 void TForm1::SetTipText(const std::string& gbk) {
     Label9->setText(vh::FromGbk(gbk));
+    // The line grows to the right with its text.
+    Label9->adjustSize();
 }
 
 void TForm1::MinimizeToTray() {

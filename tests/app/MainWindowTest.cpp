@@ -98,6 +98,25 @@ TEST_F(MainWindowTest, WindowPagesAndTimersAsCreated) {
     EXPECT_EQ(label9->pos(), QPoint(88, 485));
     form.SetTipText(G("今天的事今天做"));
     EXPECT_EQ(label9->text(), QStringLiteral("今天的事今天做"));
+    // The line grows with its text, and markup in a tip is shown as typed.
+    const int shortWidth = label9->width();
+    form.SetTipText(std::string(43, 'x') + "<b>bold</b>");
+    EXPECT_GT(label9->width(), shortWidth);
+    EXPECT_EQ(label9->textFormat(), Qt::PlainText);
+    EXPECT_EQ(label9->pos(), QPoint(88, 485));
+    // The heading: four red characters in two columns around the picture.
+    QString heading;
+    for (int i = 1; i <= 4; ++i) {
+        auto* ch = form.findChild<QLabel*>(QStringLiteral("lblTipHeading%1").arg(i));
+        ASSERT_NE(ch, nullptr);
+        heading += ch->text();
+        EXPECT_EQ(ch->x() < 14, i <= 2) << i;
+        EXPECT_NE(ch->styleSheet().indexOf(vh::skin::kLinkRed.name()), -1);
+    }
+    EXPECT_EQ(heading, QStringLiteral("成功贴士"));
+    auto* picture = form.findChild<QWidget*>(QStringLiteral("imgTips"));
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->geometry(), QRect(14, 475, 33, 30));
     auto* more = form.findChild<QLabel*>(QStringLiteral("lblMore"));
     ASSERT_NE(more, nullptr);
     EXPECT_EQ(more->pos(), QPoint(600, 485));
