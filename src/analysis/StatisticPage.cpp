@@ -23,6 +23,7 @@
 
 #include "platform/Text.h"
 #include "storage/uDBFunc.h"
+#include "toolkit/ErrorDisplay.h"
 #include "toolkit/PageHost.h"
 #include "toolkit/QtText.h"
 
@@ -202,12 +203,8 @@ void TStatisticPage::AnalyseRange() {
 }
 
 void TStatisticPage::btn9Click() {
-    // What escapes the analysis ends the click with the error's text, as the default error display would.
-    try {
-        AnalyseRange();
-    } catch (const std::exception& e) {
-        host_.ShowNotice(Utf8ToGbk("错误"), e.what());
-    }
+    // What escapes the analysis ends the click and goes to the application's error display.
+    vh::RunGuarded([this] { AnalyseRange(); });
 }
 
 void TStatisticPage::btn19Click() {

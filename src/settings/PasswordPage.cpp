@@ -9,6 +9,7 @@
 #include "platform/Text.h"
 #include "settings/Passwords.h"
 #include "settings/SettingsAccessor.h"
+#include "toolkit/ErrorDisplay.h"
 #include "toolkit/PageHost.h"
 #include "toolkit/QtText.h"
 
@@ -87,7 +88,7 @@ void TPasswordPage::btn14Click() {
         result =
             ApplyPasswordChange(settings_, vh::ToGbk(edt4->text()), vh::ToGbk(edt5->text()), vh::ToGbk(edt6->text()));
     } catch (const vh::platform::ProfileWriteError& e) {
-        host_.ShowNotice(vh::text::Utf8ToGbk("错误"), e.what());
+        vh::ShowApplicationError(e.what());
         return;
     }
     const TPasswordNotice notice = PasswordApplyNotice(result);

@@ -8,10 +8,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <exception>
+#include <stdexcept>
 
 #include "platform/AppPaths.h"
 #include "platform/Autorun.h"
 #include "platform/Text.h"
+#include "toolkit/ErrorDisplay.h"
 #include "toolkit/PageHost.h"
 #include "toolkit/QtText.h"
 #include "toolkit/TTimer.h"
@@ -128,11 +130,7 @@ void TSystemSettingsPage::SetAutoRun(bool on) {
 
 void TSystemSettingsPage::btn11Click() {
     // An error ends the handler where it arose and is shown as the application shows any error.
-    try {
-        Apply();
-    } catch (const std::exception& e) {
-        host_.ShowNotice(Gbk("错误"), e.what());
-    }
+    vh::RunGuarded([this] { Apply(); });
 }
 
 void TSystemSettingsPage::Apply() {
@@ -150,8 +148,7 @@ void TSystemSettingsPage::Apply() {
     const std::string text = vh::text::Trim(vh::ToGbk(suiNumberEdit1->text()));
     int seconds = 0;
     if (!vh::text::ParseInt32(text, seconds)) {
-        host_.ShowNotice(Gbk("错误"), "'" + text + "' is not a valid integer value");
-        return;
+        throw std::runtime_error("'" + text + "' is not a valid integer value");
     }
     settings_.WriteNumber(kOther, "TipInterval", seconds);
 

@@ -39,6 +39,7 @@ TFrmLogin::TFrmLogin() : QDialog(nullptr, Qt::Tool | Qt::FramelessWindowHint | Q
     edt1->setObjectName(QStringLiteral("edt1"));
     edt1->setAccessibleName(QStringLiteral("edt1"));
     edt1->setEchoMode(QLineEdit::Password);
+    edt1->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*", whatever the style
     edt1->setGeometry(50, 40, 222, 22);
     edt1->installEventFilter(this);
 

@@ -47,6 +47,9 @@ TEST_F(LoginDialogTest, Layout) {
     EXPECT_TRUE(d.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(d.lblBanner->text(), QStringLiteral("输入登录密码(初始密码为qwhmzt)："));
     EXPECT_EQ(d.edt1->echoMode(), QLineEdit::Password);
+    d.edt1->setText(QStringLiteral("abc"));
+    EXPECT_EQ(d.edt1->displayText(), QStringLiteral("***"));
+    d.edt1->clear();
     EXPECT_TRUE(d.lbl1->text().isEmpty());
     EXPECT_EQ(d.btn1->text(), QStringLiteral("登录"));
     EXPECT_EQ(d.btn2->text(), QStringLiteral("退出"));

@@ -18,6 +18,7 @@
 #include "platform/Text.h"
 #include "settings/SettingsAccessor.h"
 #include "settings/SystemSettingsPage.h"
+#include "support/ErrorCapture.h"
 #include "support/FakePageHost.h"
 #include "toolkit/TTimer.h"
 #include "update/Tips.h"
@@ -64,6 +65,7 @@ protected:
     std::string config_;
     TSettingsAccessor settings_;
     vh::test::FakePageHost host_;
+    vh::test::ErrorCapture errors_;
     std::unique_ptr<TSystemSettingsPage> page_;
 };
 
@@ -188,6 +190,7 @@ TEST_F(SystemSettingsPageTest, IntervalThatIsNoIntegerStopsAfterTheSwitches) {
         SCOPED_TRACE(text);
         std::ofstream(config_, std::ios::trunc) << "[OtherSettings]\nTipInterval=45\n";
         host_.notices.clear();
+        errors_.clear();
         vh::TTimer& tips = host_.Timer("tmrTips");
         tips.SetInterval(45000);
         tips.Start();
@@ -197,9 +200,8 @@ TEST_F(SystemSettingsPageTest, IntervalThatIsNoIntegerStopsAfterTheSwitches) {
         Click(page_->btn11);
 
         const std::string trimmed = vh::text::Trim(text);
-        ASSERT_EQ(host_.notices.size(), 1u);
-        EXPECT_EQ(host_.notices[0].caption, G("错误"));
-        EXPECT_EQ(host_.notices[0].text, "'" + trimmed + "' is not a valid integer value");
+        EXPECT_TRUE(host_.notices.empty());
+        EXPECT_EQ(errors_.errors(), std::vector<std::string>{"'" + trimmed + "' is not a valid integer value"});
         EXPECT_EQ(Value("OtherSettings", "TipInterval"), "45");
         EXPECT_EQ(tips.Interval(), 45000);
         // Steps before the conversion stay done.
@@ -237,9 +239,9 @@ TEST_F(SystemSettingsPageTest, UnwritableSettingsFileEndsTheApplyWithItsError) {
     fs::create_directory(config_); // a folder where the file should be
     page_->LoadSystemSettings();
     Click(page_->btn11);
-    ASSERT_EQ(host_.notices.size(), 1u);
-    EXPECT_EQ(host_.notices[0].caption, G("错误"));
-    EXPECT_NE(host_.notices[0].text.find("Unable to write to"), std::string::npos) << host_.notices[0].text;
+    EXPECT_TRUE(host_.notices.empty());
+    ASSERT_EQ(errors_.errors().size(), 1u);
+    EXPECT_EQ(errors_.errors()[0], "Unable to write to " + config_);
     EXPECT_FALSE(vh::platform::AutorunEntryExists());
 }
 
