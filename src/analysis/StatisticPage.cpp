@@ -68,9 +68,9 @@ QLabel* MakeLabel(const char* utf8, QWidget* parent, int x, int y, int w, int h)
 
 TStatisticPage::TStatisticPage(vh::PageHost& host, QWidget* parent) : QWidget(parent), host_(host) {
     setObjectName("RTSTSStatistic");
-    setMinimumSize(548, 436);
+    setMinimumSize(524, 436);
 
-    auto* heading = MakeLabel("分析统计", this, 0, 0, 548, 28);
+    auto* heading = MakeLabel("分析统计", this, 0, 0, 524, 28);
     QFont hf = heading->font();
     hf.setBold(true);
     hf.setPointSize(hf.pointSize() + 3);
@@ -102,8 +102,8 @@ TStatisticPage::TStatisticPage(vh::PageHost& host, QWidget* parent) : QWidget(pa
     suiRbtn3 = new QRadioButton(QString::fromUtf8("工作名称"), this);
     suiRbtn4->setObjectName("suiRbtn4");
     suiRbtn3->setObjectName("suiRbtn3");
-    suiRbtn4->setGeometry(374, 36, 170, 24);
-    suiRbtn3->setGeometry(374, 66, 170, 24);
+    suiRbtn4->setGeometry(354, 36, 170, 24);
+    suiRbtn3->setGeometry(354, 66, 170, 24);
     suiRbtn4->setChecked(true);
 
     btn9 = new QPushButton(QString::fromUtf8("开始分析"), this);
@@ -129,7 +129,8 @@ TStatisticPage::TStatisticPage(vh::PageHost& host, QWidget* parent) : QWidget(pa
     cht1->setObjectName("cht1");
     cht1->setRenderHint(QPainter::Antialiasing);
     cht1->setFrameShape(QFrame::StyledPanel);
-    cht1->setGeometry(0, 132, 295, 301);
+    // The page area is 524 wide: the chart gives up what the list needs at its full width.
+    cht1->setGeometry(0, 132, 271, 301);
 
     sLV1 = new QTableWidget(0, 3, this);
     sLV1->setObjectName("sLV1");
@@ -149,7 +150,7 @@ TStatisticPage::TStatisticPage(vh::PageHost& host, QWidget* parent) : QWidget(pa
     sLV1->horizontalHeader()->setHighlightSections(false);
     sLV1->horizontalHeader()->setSectionsClickable(true);
     sLV1->setItemDelegate(new ShareCellDelegate(*this, sLV1));
-    sLV1->setGeometry(299, 132, 249, 298);
+    sLV1->setGeometry(275, 132, 249, 298);
     connect(sLV1->horizontalHeader(), &QHeaderView::sectionClicked, this, &TStatisticPage::sLV1ColumnClick);
 }
 

@@ -48,7 +48,7 @@ protected:
         db = std::make_unique<TestDatabase>();
         ASSERT_TRUE(db->errors.empty()) << db->errors.front();
         page = std::make_unique<TStatisticPage>(host, nullptr);
-        page->resize(548, 436);
+        page->resize(524, 436);
         page->show();
         QApplication::processEvents();
         vh::analysis::SortAscending = true;

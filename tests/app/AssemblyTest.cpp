@@ -107,4 +107,19 @@ TEST_F(AssemblyTest, EveryPageOfTheSubsystemsIsInPlace) {
     }
 }
 
+TEST_F(AssemblyTest, EveryControlFitsInThePageArea) {
+    const QRect area(QPoint(0, 0), form_->findChild<QWidget*>(QStringLiteral("RPCHelp"))->size());
+    for (const char* name : TForm1::kPageNames) {
+        QWidget* page = form_->Page(QString::fromLatin1(name));
+        ASSERT_NE(page, nullptr) << name;
+        for (QWidget* w : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!w->isVisibleTo(page) && !w->isHidden())
+                continue;
+            EXPECT_TRUE(area.contains(w->geometry()))
+                << name << " " << w->objectName().toStdString() << " at " << w->x() << "," << w->y() << " "
+                << w->width() << "x" << w->height();
+        }
+    }
+}
+
 } // namespace
