@@ -12,11 +12,18 @@ std::string Utf8ToGbk(std::string_view utf8);
 // GBK -> UTF-8. An invalid GBK byte sequence becomes U+FFFD.
 std::string GbkToUtf8(std::string_view gbk);
 
+// Length of the well-formed UTF-8 sequence starting at s[i] (shortest form, no surrogates, at most
+// U+10FFFF), or 0 when there is none. The backends' converters treat broken input differently; this
+// is how both find the bytes that become one "?" each.
+std::size_t Utf8SequenceLength(std::string_view s, std::size_t i = 0);
+
 // A native file path (UTF-8 on Linux, ANSI on Windows) as GBK text, for messages.
 std::string NativeToGbk(std::string_view native);
 
 // True for a byte that starts a double-byte GBK character (0x81..0xFE).
-inline bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+inline bool IsGbkLeadByte(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
 
 // The first n bytes, whatever they are (a double-byte character may be cut in half).
 std::string CutBytes(std::string_view s, std::size_t n);

@@ -32,43 +32,6 @@ std::string FromWide(UINT codePage, std::wstring_view in) {
     return out;
 }
 
-bool IsTrail(unsigned char c) {
-    return (c & 0xC0) == 0x80;
-}
-
-// Length of the well-formed UTF-8 sequence at s[i], or 0. The system decoder's treatment of broken
-// sequences differs between versions; the rule "one broken byte, one ?" is ours.
-std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    if (b0 < 0x80)
-        return 1;
-    std::size_t len;
-    unsigned cp;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        len = 2;
-        cp = b0 & 0x1F;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        len = 3;
-        cp = b0 & 0x0F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        len = 4;
-        cp = b0 & 0x07;
-    } else {
-        return 0;
-    }
-    if (s.size() - i < len)
-        return 0;
-    for (std::size_t k = 1; k < len; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        if (!IsTrail(b))
-            return 0;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return len;
-}
-
 } // namespace
 
 std::string Utf8ToGbk(std::string_view utf8) {
