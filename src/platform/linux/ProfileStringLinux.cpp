@@ -1,5 +1,6 @@
 #include "platform/ProfileString.h"
 
+#include "platform/ProfileRequest.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -19,7 +20,8 @@ namespace vh::platform {
 
 namespace {
 
-constexpr std::size_t kMaxValueBytes = 2047;
+using profile::kMaxValueBytes;
+using profile::RequestName;
 // Beyond this a file is not a settings file; reads look at its start only and writes refuse it rather
 // than drop the rest.
 constexpr std::size_t kMaxFileBytes = 64u * 1024u * 1024u;
@@ -115,9 +117,6 @@ std::string_view LineText(const std::string& data, const Line& l) {
 }
 
 // A request's name as the C API would see it: up to a NUL, blanks around it ignored.
-std::string RequestName(const std::string& s) {
-    return text::Trim(std::string_view(s.c_str()));
-}
 
 std::string FinishValue(std::string_view raw) {
     raw = raw.substr(0, raw.find('\0'));
@@ -292,15 +291,6 @@ bool ReplaceFile(const std::string& target, const std::string& data, const struc
     return true;
 }
 
-// Texts written into one line must not break it.
-std::string OneLine(const std::string& s) {
-    std::string out(s.c_str());
-    for (char& c : out)
-        if (c == '\r' || c == '\n')
-            c = ' ';
-    return out;
-}
-
 } // namespace
 
 std::string ReadProfileString(const std::string& path, const std::string& section, const std::string& key,
@@ -325,12 +315,11 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
 
 void WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value) {
-    const std::string error = "Unable to write to " + text::NativeToGbk(path);
-    const std::string sec = OneLine(RequestName(section));
-    const std::string k = OneLine(RequestName(key));
-    const std::string v = OneLine(value);
-    if (path.empty() || k.empty())
-        throw ProfileWriteError(error);
+    const profile::WriteRequest request = profile::PrepareWrite(path, section, key, value);
+    const std::string& error = request.error;
+    const std::string& sec = request.section;
+    const std::string& k = request.key;
+    const std::string& v = request.value;
 
     std::string target = ResolvePath(path);
     struct stat lst {};

@@ -3,6 +3,7 @@
 // beside the file, and the copy replaces the file in one step.
 #include "platform/ProfileString.h"
 
+#include "platform/ProfileRequest.h"
 #include "platform/Text.h"
 
 #include <windows.h>
@@ -13,22 +14,10 @@ namespace vh::platform {
 
 namespace {
 
-constexpr std::size_t kMaxValueBytes = 2047;
+using profile::kMaxValueBytes;
+using profile::RequestName;
 // Returned by the system for a missing key; the caller's default is given back instead.
 constexpr const char* kMissing = "\x01vh-missing\x01";
-
-std::string RequestName(const std::string& s) {
-    return text::Trim(std::string_view(s.c_str()));
-}
-
-// Texts written into one line must not break it.
-std::string OneLine(const std::string& s) {
-    std::string out(s.c_str());
-    for (char& c : out)
-        if (c == '\r' || c == '\n')
-            c = ' ';
-    return out;
-}
 
 std::string Query(const std::string& path, const std::string& section, const std::string& key, std::size_t size) {
     std::string buf(size, '\0');
@@ -83,12 +72,11 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
 
 void WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value) {
-    const std::string error = "Unable to write to " + text::NativeToGbk(path);
-    const std::string sec = OneLine(RequestName(section));
-    const std::string k = OneLine(RequestName(key));
-    const std::string v = OneLine(value);
-    if (path.empty() || k.empty())
-        throw ProfileWriteError(error);
+    const profile::WriteRequest request = profile::PrepareWrite(path, section, key, value);
+    const std::string& error = request.error;
+    const std::string& sec = request.section;
+    const std::string& k = request.key;
+    const std::string& v = request.value;
 
     // Wildcards would make the spelling lookup find another file.
     if (path.find_first_of("*?") != std::string::npos)
