@@ -12,6 +12,8 @@
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QWindow>
+#include <QWindowStateChangeEvent>
 #include <climits>
 #include <stdexcept>
 
@@ -28,6 +30,7 @@
 #include "toolkit/ErrorDisplay.h"
 #include "toolkit/QtText.h"
 #include "toolkit/Skin.h"
+#include "toolkit/TrayHost.h"
 
 namespace {
 
@@ -109,6 +112,7 @@ TForm1::TForm1()
     BuildNavigation();
     BuildStaticPages();
     BuildTray();
+    BuildAwayPanel();
     ShowPage(QStringLiteral("RTSTSMain"));
     rzIniInfo.SetSettingsPath(ConfigFilePath());
 }
@@ -243,12 +247,39 @@ void TForm1::BuildTray() {
     trayIcon->setContextMenu(pmTray);
     connect(
         trayIcon, &QSystemTrayIcon::activated, this,
-        [this](QSystemTrayIcon::ActivationReason r) {
-            if (r == QSystemTrayIcon::DoubleClick)
-                N2Click();
-        },
-        Qt::QueuedConnection);
+        [this](QSystemTrayIcon::ActivationReason r) { OnTrayActivated(r); }, Qt::QueuedConnection);
     trayIcon->show();
+}
+
+void TForm1::OnTrayActivated(int reason) {
+    // A double click restores; where the host never reports one, its click is the only way to ask.
+    const bool restore = reason == QSystemTrayIcon::DoubleClick ||
+                         (reason == QSystemTrayIcon::Trigger && !vh::TheTrayHost().ReportsDoubleClick());
+    if (restore)
+        N2Click();
+}
+
+void TForm1::BuildAwayPanel() {
+    // Without a tray the window waits iconified in the taskbar; when it is brought back this panel covers
+    // the pages and offers the tray menu's commands, each behind its own gate.
+    pnlAway = new QWidget(this);
+    pnlAway->setObjectName(QStringLiteral("pnlAway"));
+    pnlAway->setGeometry(RPCHelp->geometry());
+    pnlAway->setAutoFillBackground(true);
+    auto* note = new QLabel(QStringLiteral("没有找到系统托盘，岚舟记最小化到任务栏。"), pnlAway);
+    note->setObjectName(QStringLiteral("lblNoTray"));
+    note->setFont(vh::skin::SongFont(14));
+    note->setAlignment(Qt::AlignCenter);
+    note->setGeometry(0, 170, pnlAway->width(), 24);
+    int x = (pnlAway->width() - 3 * 110 + 20) / 2;
+    for (QAction* item : {N2, s1, N1}) {
+        auto* b = new QPushButton(item->text(), pnlAway);
+        b->setObjectName(QStringLiteral("btnAway") + item->objectName());
+        b->setGeometry(x, 214, 90, 28);
+        connect(b, &QPushButton::clicked, item, &QAction::trigger);
+        x += 110;
+    }
+    pnlAway->hide();
 }
 
 void TForm1::EnsureLogin() {
@@ -298,8 +329,10 @@ void TForm1::FormCreate() {
         }
         // 7, 8
         ShowPage(QStringLiteral("RTSTSMain"));
-        if (rzIniInfo.ReadFlag("System", "AutoMinimize", true))
+        if (rzIniInfo.ReadFlag("System", "AutoMinimize", true)) {
+            minimizePending_ = true;
             QCoreApplication::postEvent(this, new QEvent(kMinimizeEvent));
+        }
         // 9, 10, 11
         rzIniInfo.WriteText("SystemSet", "Version", "1.2");
         if (hooks.SetApplicationDir)
@@ -316,7 +349,8 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::ShowAtStart() {
-    if (!inTray_)
+    // A window on its way to the tray or the taskbar is not shown first.
+    if (!inTray_ && !minimizePending_)
         show();
 }
 
@@ -403,9 +437,25 @@ void TForm1::SetTipText(const std::string& gbk) {
 
 void TForm1::MinimizeToTray() {
     inTray_ = true;
-    // Hidden, not only minimised: a hidden window has no taskbar button; the tray icon stays.
-    hide();
-    setWindowState(windowState() & ~Qt::WindowMinimized);
+    if (vh::TheTrayHost().Available()) {
+        // Hidden, not only minimised: a hidden window has no taskbar button; the tray icon stays. The
+        // minimised state is cleared only when restoring: clearing it here would map the window again.
+        pnlAway->hide();
+        hide();
+    } else {
+        // Hidden without a tray there would be no way back: keep the taskbar button, cover the pages.
+        pnlAway->show();
+        pnlAway->raise();
+        if (!isVisible() || !windowHandle() || !windowHandle()->isExposed()) {
+            // A window manager ignores an iconify request for a window it does not manage yet, and Qt
+            // loses track of a window mapped iconified: show it, iconify it once it is on the screen.
+            iconifyOnExpose_ = true;
+            show();
+            windowHandle()->installEventFilter(this);
+        } else {
+            setWindowState(windowState() | Qt::WindowMinimized);
+        }
+    }
     // The program waits in the tray for hours: once the hidden window's resources are released, give
     // back the pages start-up and the pages touched, as Windows does for a minimised program.
     QTimer::singleShot(1000, this, [this] {
@@ -414,8 +464,24 @@ void TForm1::MinimizeToTray() {
     });
 }
 
+bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+    if (iconifyOnExpose_ && watched == windowHandle() && e->type() == QEvent::Expose && windowHandle()->isExposed()) {
+        iconifyOnExpose_ = false;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (inTray_)
+                    setWindowState(windowState() | Qt::WindowMinimized);
+            },
+            Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
 void TForm1::RestoreFromTray() {
     inTray_ = false;
+    iconifyOnExpose_ = false;
+    pnlAway->hide();
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
@@ -488,6 +554,7 @@ bool TForm1::event(QEvent* e) {
         return true;
     }
     if (e->type() == kMinimizeEvent) {
+        minimizePending_ = false;
         MinimizeToTray();
         return true;
     }
@@ -496,9 +563,16 @@ bool TForm1::event(QEvent* e) {
 
 void TForm1::changeEvent(QEvent* e) {
     QWidget::changeEvent(e);
-    if (e->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized) && !inTray_) {
+    if (e->type() != QEvent::WindowStateChange)
+        return;
+    const bool minimized = windowState() & Qt::WindowMinimized;
+    if (minimized && !inTray_) {
         // Leave the state change handler before hiding; some window managers dislike a hide inside it.
         QMetaObject::invokeMethod(this, &TForm1::MinimizeToTray, Qt::QueuedConnection);
+    } else if (!minimized && inTray_ && pnlAway->isVisible() &&
+               (static_cast<QWindowStateChangeEvent*>(e)->oldState() & Qt::WindowMinimized)) {
+        // Brought back from the taskbar: the same restore gate as the tray's, before any page shows.
+        QMetaObject::invokeMethod(this, &TForm1::N2Click, Qt::QueuedConnection);
     }
 }
 

@@ -76,10 +76,13 @@ public:
     // The tip line (Label9), GBK.
     void SetTipText(const std::string& gbk);
 
-    // Hidden in the tray (minimised, no taskbar button).
+    // Put away: hidden in the tray (no taskbar button), or, on a desktop without a tray, iconified with its
+    // taskbar button and its pages covered until a gate passes.
     bool InTray() const { return inTray_; }
     void MinimizeToTray();
     void RestoreFromTray();
+    // The stand-in for the tray menu while the window is put away without a tray.
+    QWidget* AwayPanel() const { return pnlAway; }
     // Ends the program (also before the main loop has started).
     void Terminate();
 
@@ -107,11 +110,14 @@ protected:
     bool event(QEvent* e) override;
     void changeEvent(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void BuildNavigation();
     void BuildTray();
     void BuildStaticPages();
+    void BuildAwayPanel();
+    void OnTrayActivated(int reason);
     void EnsureLogin();
     void EnsureInfo();
     // Shows the login dialog in gate mode; true when the password was accepted.
@@ -123,6 +129,8 @@ private:
     std::map<QString, std::function<void()>> prepare_;
     std::map<QString, vh::TTimer*> timers_;
     bool inTray_ = false;
+    bool minimizePending_ = false;
+    bool iconifyOnExpose_ = false;
 
     QStackedWidget* RPCHelp;
     QWidget* pnlNav;
@@ -131,6 +139,7 @@ private:
     vh::skin::HoverLabel* Label1;
     vh::skin::HoverLabel* lblMore;
     vh::app::TDonationPage* donation_;
+    QWidget* pnlAway;
     QSystemTrayIcon* trayIcon;
     QMenu* pmTray;
     QAction* N2;

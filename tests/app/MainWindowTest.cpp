@@ -307,14 +307,60 @@ TEST_F(MainWindowTest, RestoreWithoutPasswordShowsTheMainPageAtOnce) {
     EXPECT_FALSE(form.Login() && form.Login()->isVisible());
 }
 
-TEST_F(MainWindowTest, OtherTrayClicksDoNotRestore) {
+TEST_F(MainWindowTest, TrayClicksRestoreAsTheHostAllows) {
     folder.Set("Security", "RestorePasswd", "0");
     TForm1 form;
+    // A host that reports double clicks: no other click restores.
     form.MinimizeToTray();
     form.TrayIcon()->activated(QSystemTrayIcon::Trigger);
     form.TrayIcon()->activated(QSystemTrayIcon::MiddleClick);
     Settle();
     EXPECT_FALSE(form.isVisible());
+    // A StatusNotifierItem host never reports one: its click restores.
+    vh::SetTrayHost(std::make_unique<FixedTrayHost>(true, false));
+    form.TrayIcon()->activated(QSystemTrayIcon::MiddleClick);
+    Settle();
+    EXPECT_FALSE(form.isVisible());
+    form.TrayIcon()->activated(QSystemTrayIcon::Trigger);
+    Settle();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.InTray());
+}
+
+TEST_F(MainWindowTest, WithoutATrayTheWindowWaitsInTheTaskbarBehindTheRestoreGate) {
+    vh::SetTrayHost(std::make_unique<FixedTrayHost>(false, true));
+    TForm1 form;
+    form.show();
+    Settle();
+    form.ShowPage(QStringLiteral("RTSAbout"));
+    EXPECT_FALSE(form.close());
+    Settle();
+    EXPECT_TRUE(form.InTray());
+    EXPECT_TRUE(form.isVisible()) << "keeps its taskbar button";
+    EXPECT_TRUE(form.isMinimized());
+    EXPECT_TRUE(form.AwayPanel()->isVisible()) << "the pages are covered";
+
+    // Brought back from the taskbar: the gate asks; a refusal keeps the pages covered.
+    LeaveLogin();
+    form.setWindowState(Qt::WindowNoState);
+    Settle();
+    EXPECT_EQ(form.Login()->GetLoginState(), 3);
+    EXPECT_TRUE(form.InTray());
+    EXPECT_TRUE(form.AwayPanel()->isVisible());
+
+    // The panel's stand-in for the tray menu, behind the same gate.
+    AnswerLogin("qwhmzt");
+    form.AwayPanel()->findChild<QPushButton*>(QStringLiteral("btnAwayN2"))->click();
+    Settle();
+    EXPECT_FALSE(form.InTray());
+    EXPECT_FALSE(form.AwayPanel()->isVisible());
+    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTSMain"));
+
+    // A tray that appears later is used from then on.
+    vh::SetTrayHost(std::make_unique<FixedTrayHost>(true, true));
+    form.MinimizeToTray();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(form.AwayPanel()->isVisible());
 }
 
 TEST_F(MainWindowTest, RestoreGateAsksAndARefusalStaysSilentInTheTray) {

@@ -16,6 +16,7 @@
 #include "settings/PasswordHash.h"
 #include "toolkit/AppTermination.h"
 #include "toolkit/ErrorDisplay.h"
+#include "toolkit/TrayHost.h"
 
 namespace vh::test {
 
@@ -125,9 +126,21 @@ private:
     QElapsedTimer since_;
 };
 
+// A desktop's tray as a test wants it (the offscreen platform has none).
+class FixedTrayHost : public vh::TrayHost {
+public:
+    FixedTrayHost(bool available, bool doubleClick) : available_(available), doubleClick_(doubleClick) {}
+    bool Available() const override { return available_; }
+    bool ReportsDoubleClick() const override { return doubleClick_; }
+
+private:
+    bool available_, doubleClick_;
+};
+
 class ShellTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        vh::SetTrayHost(std::make_unique<FixedTrayHost>(true, true));
         ForgetTermination();
         ShownErrors().clear();
         vh::SetErrorSink([](const std::string& e) { ShownErrors().push_back(e); });
@@ -135,6 +148,7 @@ protected:
     }
     void TearDown() override {
         vh::SetErrorSink(nullptr);
+        vh::SetTrayHost(nullptr);
         ForgetTermination();
     }
     AppFolder folder;
