@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "toolkit/NoticeWindow.h"
 #include "toolkit/QtText.h"
 #include "toolkit/Skin.h"
 
@@ -17,7 +18,8 @@ QString DisplayText(const std::string& gbk) {
 }
 } // namespace
 
-TFrmInfo::TFrmInfo() : QDialog(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+TFrmInfo::TFrmInfo() : QDialog(nullptr) {
+    vh::MakeNoticeWindow(this);
     setObjectName(QStringLiteral("FrmInfo"));
     setWindowTitle(QStringLiteral("提示"));
     setFixedSize(285, 121);

@@ -9,6 +9,7 @@
 #include "platform/Text.h"
 #include "storage/uDBFunc.h"
 #include "toolkit/ErrorDisplay.h"
+#include "toolkit/NoticeWindow.h"
 #include "toolkit/QtText.h"
 #include "toolkit/Skin.h"
 
@@ -29,7 +30,8 @@ QLineEdit* AddField(QWidget* parent, const char* objectName, const QString& labe
 
 } // namespace
 
-TfrmAddWorkProgram::TfrmAddWorkProgram(QWidget* parent) : QDialog(parent, vh::monitor::NoticeWindowFlags()) {
+TfrmAddWorkProgram::TfrmAddWorkProgram(QWidget* parent) : QDialog(parent) {
+    vh::MakeNoticeWindow(this);
     setObjectName(QStringLiteral("frmAddWorkProgram"));
     setWindowTitle(QStringLiteral("添加可选程序"));
     setFixedSize(360, 200);

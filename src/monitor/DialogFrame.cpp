@@ -10,14 +10,6 @@
 
 namespace vh::monitor {
 
-Qt::WindowFlags NoticeWindowFlags() {
-    return Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
-}
-
-Qt::WindowFlags DialogWindowFlags() {
-    return Qt::Tool | Qt::FramelessWindowHint;
-}
-
 QLabel* AddHeader(QWidget* dialog, int height, const QString& title, QPoint titlePos) {
     auto* strip = new vh::skin::SkinBanner(dialog);
     strip->setObjectName(QStringLiteral("imgHeader"));

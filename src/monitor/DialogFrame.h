@@ -9,12 +9,6 @@ class QWidget;
 
 namespace vh::monitor {
 
-// Borderless, always on top and a tool window: the sampler passes such windows over, and they need no
-// owner to be shown while the main window is in the tray.
-Qt::WindowFlags NoticeWindowFlags();
-// Borderless tool window that is not kept on top.
-Qt::WindowFlags DialogWindowFlags();
-
 // A header strip across the top of dialog; returns its title label.
 QLabel* AddHeader(QWidget* dialog, int height, const QString& title, QPoint titlePos);
 // A label at pos in the given colour, sized to its text.

@@ -9,6 +9,7 @@
 #include "monitor/NonWork.h"
 #include "platform/Text.h"
 #include "platform/WindowSystem.h"
+#include "toolkit/NoticeWindow.h"
 #include "toolkit/QtText.h"
 #include "toolkit/Skin.h"
 
@@ -28,7 +29,8 @@ QString ForDisplay(const std::string& gbk) {
 
 } // namespace
 
-TfrmDealUnwork::TfrmDealUnwork(QWidget* parent) : QWidget(parent, vh::monitor::NoticeWindowFlags()) {
+TfrmDealUnwork::TfrmDealUnwork(QWidget* parent) : QWidget(parent) {
+    vh::MakeNoticeWindow(this);
     setObjectName(QStringLiteral("frmDealUnwork"));
     setWindowTitle(QStringLiteral("非工作程序处理"));
     setFixedSize(365, 203);

@@ -7,12 +7,14 @@
 #include "monitor/DialogFrame.h"
 #include "monitor/NonWork.h"
 #include "toolkit/ErrorDisplay.h"
+#include "toolkit/NoticeWindow.h"
 #include "toolkit/QtText.h"
 #include "toolkit/Skin.h"
 
 #include <exception>
 
-TfrmInformSet::TfrmInformSet(QWidget* parent) : QDialog(parent, vh::monitor::NoticeWindowFlags()) {
+TfrmInformSet::TfrmInformSet(QWidget* parent) : QDialog(parent) {
+    vh::MakeNoticeWindow(this);
     setObjectName(QStringLiteral("frmInformSet"));
     setWindowTitle(QStringLiteral("请设定提醒内容："));
     setFixedSize(286, 205);

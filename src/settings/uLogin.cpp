@@ -10,6 +10,7 @@
 
 #include "platform/Text.h"
 #include "toolkit/AppTermination.h"
+#include "toolkit/NoticeWindow.h"
 #include "toolkit/QtText.h"
 #include "toolkit/Skin.h"
 
@@ -19,7 +20,8 @@
 bool CheckLoginPassword(const TSettingsAccessor& settings, const std::string& typed, std::string& statusGbk);
 #endif
 
-TFrmLogin::TFrmLogin() : QDialog(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+TFrmLogin::TFrmLogin() : QDialog(nullptr) {
+    vh::MakeNoticeWindow(this);
     setObjectName(QStringLiteral("FrmLogin"));
     setWindowTitle(QStringLiteral("系统登录"));
     setFixedSize(285, 116);

@@ -1,86 +1,203 @@
-// Our own always-on-top notice windows (Qt, frameless, stays-on-top) are never the sample, on a real X
-// server through Qt's xcb platform, without a window manager and under openbox.
+// Our own borderless dialogs (the notices, the login, the reminder-text and add dialogs), built as the
+// program builds them, on a real X server through Qt's xcb platform, without a window manager and under
+// openbox: never the sample, and still centred, on top and answering keyboard and pointer.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QWidget>
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
+#include <xcb/xcb.h>
 
+#include "app/uInfoFrm.h"
+#include "catalogue/uAddProgram.h"
 #include "monitor/Sampler.h"
+#include "monitor/uDealUnwork.h"
+#include "monitor/uInformSet.h"
 #include "platform/linux/WindowSystemX11.h"
+#include "settings/uLogin.h"
 #include "support/XvfbFixture.h"
 
 using namespace std::chrono_literals;
+using vh::platform::WindowId;
 using vh::test::WaitUntil;
 
 namespace {
 
-struct Probe {
-    Qt::WindowFlags flags;
-    const char* name;
-    bool sampled; // a plain Qt window is the control case
+constexpr int kScreenW = 1280, kScreenH = 1024; // the fixture's screen
+
+class NoticeWindowSampling : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        app_ = std::make_unique<QApplication>(argc_, argv_);
+        vh::platform::SetWindowSystem(vh::platform::CreateX11WindowSystem(x_.Display()));
+        below_ = vh::test::StartTestClient(x_, {"--window", "--title", "work below", "--at", "0,0"});
+    }
+    void TearDown() override {
+        vh::platform::SetWindowSystem(nullptr);
+        app_.reset();
+    }
+
+    static WindowId Id(QWidget& w) { return static_cast<WindowId>(w.winId()); }
+
+    // Shown, on top of the stack, on the screen and holding the keyboard focus.
+    void ShowInFront(QWidget& w) {
+        w.show();
+        w.raise();
+        w.activateWindow();
+        auto& ws = vh::platform::TheWindowSystem();
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                app_->processEvents();
+                bool top = false;
+                ws.EnumTopWindows([&](WindowId v) {
+                    top = v == Id(w);
+                    return false;
+                });
+                return top && ws.IsVisible(Id(w)) && w.isActiveWindow();
+            },
+            10s))
+            << "not in front with the focus";
+    }
+
+    void Hide(QWidget& w) {
+        w.hide();
+        ASSERT_TRUE(WaitUntil([&] {
+            app_->processEvents();
+            return !vh::platform::TheWindowSystem().IsVisible(Id(w));
+        }));
+    }
+
+    // The caption one sample stores.
+    std::string Sample() {
+        std::string caption;
+        SamplerHooks hooks;
+        hooks.insertSample = [&](const std::string&, const std::string& c, const std::string&, const std::string&) {
+            caption = c;
+        };
+        hooks.trace = {};
+        TakeSample(hooks);
+        return caption;
+    }
+
+    // The window's top-left corner on the screen as the X server has it (a window manager's frame aside).
+    QPoint ScreenPos(QWidget& w) {
+        xcb_connection_t* c = xcb_connect(x_.Display().c_str(), nullptr);
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        QPoint p(-1, -1);
+        if (auto* r = xcb_translate_coordinates_reply(
+                c, xcb_translate_coordinates(c, static_cast<xcb_window_t>(Id(w)), root, 0, 0), nullptr)) {
+            p = QPoint(r->dst_x, r->dst_y);
+            std::free(r);
+        }
+        xcb_disconnect(c);
+        return p;
+    }
+
+    void Xdotool(const std::vector<std::string>& args) {
+        std::vector<std::string> argv{"xdotool"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        ASSERT_EQ(x_.Run(argv), 0);
+        app_->processEvents();
+    }
+
+    void Click(QWidget& dialog, QWidget& button) {
+        const QPoint at = ScreenPos(dialog) + button.geometry().center();
+        Xdotool({"mousemove", std::to_string(at.x()), std::to_string(at.y()), "click", "1"});
+    }
+
+    vh::test::XvfbFixture x_{false};
+    int argc_ = 1;
+    char arg0_[5] = "test";
+    char* argv_[2] = {arg0_, nullptr};
+    std::unique_ptr<QApplication> app_;
+    vh::test::XClientWindows below_;
 };
 
-TEST(NoticeWindowSampling, FramelessStaysOnTopWindowsArePassedOver) {
-    vh::test::XvfbFixture x(false);
-    int argc = 1;
-    char arg0[] = "test";
-    char* argv[] = {arg0, nullptr};
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
-    vh::platform::SetWindowSystem(vh::platform::CreateX11WindowSystem(x.Display()));
-    auto below = vh::test::StartTestClient(x, {"--window", "--title", "work below"});
-
-    const Probe probes[] = {
-        {Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint, "Tool", false},
-        {Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint, "Window", false},
-        {Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint, "Dialog", false},
-        {Qt::Window, "plain", true},
-    };
+TEST_F(NoticeWindowSampling, OurDialogsAreNeverTheSample) {
     for (bool wm : {false, true}) {
         if (wm)
-            x.StartWindowManager();
-        for (const auto& p : probes) {
-            SCOPED_TRACE(std::string(p.name) + (wm ? " under openbox" : " without window manager"));
-            QWidget w(nullptr, p.flags);
-            w.setWindowTitle(QStringLiteral("notice probe"));
-            w.resize(365, 203);
-            w.show();
-            const auto id = static_cast<vh::platform::WindowId>(w.winId());
-            auto& ws = vh::platform::TheWindowSystem();
-            // On top of the stack and on the screen before it is judged.
-            ASSERT_TRUE(WaitUntil(
-                [&] {
-                    app.processEvents();
-                    bool top = false;
-                    ws.EnumTopWindows([&](vh::platform::WindowId v) {
-                        top = v == id;
-                        return false;
-                    });
-                    return top && ws.IsVisible(id);
-                },
-                10s));
-            SamplerHooks hooks;
-            std::string caption;
-            hooks.insertSample = [&](const std::string&, const std::string& c, const std::string&, const std::string&) {
-                caption = c;
-            };
-            hooks.trace = {};
-            TakeSample(hooks);
-            if (p.sampled) {
-                EXPECT_EQ(caption, "notice probe");
-            } else {
-                EXPECT_EQ(caption, "work below");
-                EXPECT_TRUE(ws.HasOwner(id) || !IsCandidateWindow(id));
-                // Frameless is enough on its own: the style test refuses it even without an owner.
-                EXPECT_FALSE(IsCandidateWindow(id));
+            x_.StartWindowManager();
+        TFrmInfo info;
+        TfrmDealUnwork unwork;
+        TFrmLogin login;
+        TfrmInformSet inform;
+        TfrmAddWorkProgram add;
+        for (QWidget* d : std::vector<QWidget*>{&info, &unwork, &login, &inform, &add}) {
+            SCOPED_TRACE(d->objectName().toStdString() + (wm ? " under openbox" : " without window manager"));
+            ShowInFront(*d);
+            EXPECT_EQ(Sample(), "work below");
+            // Qt names its hidden group leader as the owner; the window type is enough on its own.
+            EXPECT_FALSE(IsCandidateWindow(Id(*d)));
+            // Centred on the screen, as before.
+            const QPoint centre = ScreenPos(*d) + QPoint(d->width() / 2, d->height() / 2);
+            EXPECT_NEAR(centre.x(), kScreenW / 2, 1);
+            EXPECT_NEAR(centre.y(), kScreenH / 2, 1);
+            if (wm) {
+                // Kept above the window the user turns to.
+                Xdotool({"windowactivate", "--sync", std::to_string(below_.windows[0])});
+                bool top = false;
+                vh::platform::TheWindowSystem().EnumTopWindows([&](WindowId v) {
+                    top = v == Id(*d);
+                    return false;
+                });
+                EXPECT_TRUE(top);
             }
-            w.hide();
-            app.processEvents();
+            Hide(*d);
         }
+
+        // The control: a frameless window of its own, as programs drawing their own title bar have, is sampled.
+        QWidget plain(nullptr, Qt::Window | Qt::FramelessWindowHint);
+        plain.setWindowTitle(QStringLiteral("own title bar"));
+        plain.resize(365, 203);
+        ShowInFront(plain);
+        EXPECT_EQ(Sample(), "own title bar");
+        Hide(plain);
     }
-    vh::platform::SetWindowSystem(nullptr);
+}
+
+TEST_F(NoticeWindowSampling, OurDialogsTakeTheKeyboardAndThePointer) {
+    for (bool wm : {false, true}) {
+        SCOPED_TRACE(wm ? "under openbox" : "without window manager");
+        if (wm)
+            x_.StartWindowManager();
+
+        TFrmLogin login;
+        ShowInFront(login);
+        ASSERT_TRUE(WaitUntil([&] {
+            app_->processEvents();
+            return login.edt1->hasFocus();
+        }));
+        Xdotool({"type", "--delay", "20", "qwhmzt"});
+        EXPECT_TRUE(WaitUntil([&] {
+            app_->processEvents();
+            return login.edt1->text() == QStringLiteral("qwhmzt");
+        })) << login.edt1->text().toStdString();
+        Hide(login);
+
+        TFrmInfo info;
+        auto closedBy = [&](auto action) {
+            ShowInFront(info);
+            action();
+            return WaitUntil([&] {
+                app_->processEvents();
+                return !info.isVisible();
+            });
+        };
+        info.btnCancelClick();
+        ASSERT_FALSE(info.Result());
+        EXPECT_TRUE(closedBy([&] { Xdotool({"key", "Return"}); }));
+        EXPECT_TRUE(info.Result()) << "Return is \"确定\"";
+        EXPECT_TRUE(closedBy([&] { Xdotool({"key", "Escape"}); }));
+        EXPECT_TRUE(info.Result()) << "Escape leaves the result as it was";
+        EXPECT_TRUE(closedBy([&] { Click(info, *info.btnCancel); }));
+        EXPECT_FALSE(info.Result());
+    }
 }
 
 } // namespace
