@@ -14,7 +14,8 @@ namespace vh::platform {
 using WindowId = std::uint64_t;
 
 // The style facts the candidate test needs, in Windows terms (WS_POPUP, WS_MINIMIZEBOX, WS_SYSMENU,
-// WS_DISABLED). The X11 backend maps borderless windows to popup, see the backend.
+// WS_DISABLED). The X11 backend reports override-redirect windows and popup window types (menus, tooltips,
+// notifications, splash screens, ...) as popups without either; every other window as an application window.
 struct WindowStyle {
     bool popup = false;
     bool minimizeBox = false;

@@ -1,14 +1,18 @@
 // The X11 backend and the sampler on a real X server (Xvfb) with real client windows: our own test
-// client, xterm and xclock; without a window manager and under openbox.
+// client, xterm, xclock and GTK programs; without a window manager and under openbox.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
+#include <xcb/xcb.h>
 
 #include "monitor/Sampler.h"
 #include "platform/Text.h"
@@ -95,6 +99,29 @@ protected:
             << w << " never came to the top";
     }
 
+    // The visible window of process pid with this caption, once it is there; 0 when it never comes.
+    WindowId WaitForProgramWindow(pid_t pid, const std::string& caption) {
+        WindowId found = 0;
+        WaitUntil(
+            [&] {
+                Ws().EnumTopWindows([&](WindowId w) {
+                    if (Ws().IsVisible(w) && Ws().GetProcessId(w) == static_cast<std::uint32_t>(pid) &&
+                        Ws().GetCaption(w, 254) == caption)
+                        found = w;
+                    return found == 0;
+                });
+                return found != 0;
+            },
+            60s);
+        return found;
+    }
+    void BringToFront(WindowId w) {
+        const std::string id = std::to_string(w);
+        if (x_->WithWindowManager())
+            x_->Run({"xdotool", "windowactivate", id});
+        x_->Run({"xdotool", "windowraise", id});
+    }
+
     std::unique_ptr<XvfbFixture> x_;
 };
 
@@ -137,56 +164,124 @@ TEST_P(X11Test, RaisingAnotherWindowChangesTheSample) {
     EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(a.child.Pid()));
 }
 
-TEST_P(X11Test, PassesOverOwnedHiddenAndBorderlessWindows) {
-    // Window 0 is the main window; every later one lies above it and must be passed over.
-    auto c = StartTestClient(*x_, {
-                                      "--window", "--title", "main",                                                // 0
-                                      "--window", "--title", "owned",      "--transient-for", "0",                  // 1
-                                      "--window", "--title", "splash",     "--type",          "SPLASH",             // 2
-                                      "--window", "--title", "borderless", "--borderless",                          // 3
-                                      "--window", "--title", "override",   "--override",                            // 4
-                                      "--window", "--title", "tooltip",    "--type",          "TOOLTIP",            // 5
-                                      "--window", "--title", "hidden",     "--unmapped",                            // 6
-                                      "--window", "--title", "skinned",    "--motif",         "2,48",    "--no-pid" // 7
-                                  });
-    ASSERT_EQ(c.windows.size(), 8u);
+TEST_P(X11Test, PassesOverOwnedHiddenAndPopupWindowsButNotBorderlessOnes) {
+    // Window 0 is the main window; every later one lies above it.
+    auto c =
+        StartTestClient(*x_, {
+                                 "--window", "--title", "main",                                                    // 0
+                                 "--window", "--title", "owned",         "--transient-for", "0",                   // 1
+                                 "--window", "--title", "splash",        "--type",          "SPLASH",              // 2
+                                 "--window", "--title", "override",      "--override",                             // 3
+                                 "--window", "--title", "tooltip",       "--type",          "TOOLTIP",             // 4
+                                 "--window", "--title", "menu",          "--type",          "POPUP_MENU",          // 5
+                                 "--window", "--title", "notice",        "--type",          "NOTIFICATION,NORMAL", // 6
+                                 "--window", "--title", "hidden",        "--unmapped",                             // 7
+                                 "--window", "--title", "own title bar", "--borderless",    "--no-pid"             // 8
+                             });
+    ASSERT_EQ(c.windows.size(), 9u);
     auto& ws = Ws();
-    for (int i : {0, 1, 2, 3, 5, 7})
+    for (int i : {0, 1, 2, 4, 5, 6, 8})
         WaitListed(c.windows[i]);
 
     EXPECT_FALSE(ws.HasOwner(c.windows[0]));
     EXPECT_TRUE(ws.HasOwner(c.windows[1]));
-    EXPECT_FALSE(ws.IsVisible(c.windows[6]));
+    EXPECT_FALSE(ws.IsVisible(c.windows[7]));
     EXPECT_TRUE(ws.IsVisible(c.windows[0]));
 
-    const auto main = ws.GetStyle(c.windows[0]);
-    EXPECT_FALSE(main.popup);
-    EXPECT_TRUE(main.minimizeBox);
-    EXPECT_TRUE(main.sysMenu);
-    EXPECT_TRUE(IsCandidateWindow(c.windows[0]));
-    for (int i : {2, 3, 4, 5}) {
+    // Application windows, whether the window manager draws their title bar or they draw their own (they
+    // ask for no decorations, as GTK header bars and Chromium do).
+    for (int i : {0, 8}) {
+        const auto st = ws.GetStyle(c.windows[i]);
+        EXPECT_FALSE(st.popup) << i;
+        EXPECT_TRUE(st.minimizeBox) << i;
+        EXPECT_TRUE(st.sysMenu) << i;
+        EXPECT_FALSE(st.disabled) << i;
+        EXPECT_TRUE(IsCandidateWindow(c.windows[i])) << i;
+    }
+    // Surfaces nobody minimises or switches to; the first window type listed decides.
+    for (int i : {2, 3, 4, 5, 6}) {
         const auto st = ws.GetStyle(c.windows[i]);
         EXPECT_TRUE(st.popup) << i;
+        EXPECT_FALSE(st.minimizeBox) << i;
+        EXPECT_FALSE(st.sysMenu) << i;
         EXPECT_FALSE(IsCandidateWindow(c.windows[i])) << i;
     }
-    // No title bar but a menu and a minimise box (decorations MENU | MINIMIZE): a skinned main window.
-    const auto skinned = ws.GetStyle(c.windows[7]);
-    EXPECT_TRUE(skinned.popup);
-    EXPECT_TRUE(skinned.minimizeBox);
-    EXPECT_TRUE(skinned.sysMenu);
-    EXPECT_FALSE(skinned.disabled);
 
-    // The skinned window is taken (its process found through XRes without _NET_WM_PID); without it the
-    // main window is the sample.
+    // The borderless window is taken (its process found through XRes without _NET_WM_PID); without it the
+    // main window is the sample, with every popup above it passed over.
     Sampling s;
     ASSERT_TRUE(s.Take());
-    EXPECT_EQ(s.rows[0].caption, "skinned");
+    EXPECT_EQ(s.rows[0].caption, "own title bar");
     EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(c.child.Pid()));
-    ASSERT_TRUE(ws.RequestClose(c.windows[7], 5s));
+    ASSERT_TRUE(ws.RequestClose(c.windows[8], 5s));
     ASSERT_TRUE(WaitUntil([&] {
         Sampling t;
         return t.Take() && t.rows[0].caption == "main";
     }));
+}
+
+// _MOTIF_WM_HINTS of a window as (flags, decorations); (0, 0) when absent.
+std::pair<std::uint32_t, std::uint32_t> MotifHints(const std::string& display, WindowId w) {
+    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+    std::pair<std::uint32_t, std::uint32_t> out{0, 0};
+    const char* name = "_MOTIF_WM_HINTS";
+    if (auto* a = xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, std::strlen(name), name), nullptr)) {
+        if (auto* r = xcb_get_property_reply(
+                c, xcb_get_property(c, 0, static_cast<xcb_window_t>(w), a->atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 5),
+                nullptr)) {
+            if (r->format == 32 && xcb_get_property_value_length(r) >= 12) {
+                const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(r));
+                out = {v[0], v[2]};
+            }
+            std::free(r);
+        }
+        std::free(a);
+    }
+    xcb_disconnect(c);
+    return out;
+}
+
+TEST_P(X11Test, ProgramsDrawingTheirOwnTitleBarAreSampled) {
+    auto term = x_->Spawn({"xterm", "-T", "terminal below", "-e", "sleep", "120"});
+    const WindowId termWin = WaitForProgramWindow(term.Pid(), "terminal below");
+    ASSERT_NE(termWin, 0u);
+
+    struct Program {
+        std::vector<std::string> argv;
+        std::string caption, exe;
+    };
+    // GTK 4 (libadwaita-style header bar) and GTK 3 (GtkHeaderBar): two toolkits drawing their own frame.
+    const Program programs[] = {
+        {{"gtk4-widget-factory"}, "GTK Widget Factory", "gtk4-widget-factory"},
+        {{"gtk3-widget-factory"}, "gtk3-widget-factory", "gtk3-widget-factory"},
+    };
+    for (const auto& p : programs) {
+        SCOPED_TRACE(p.exe);
+        auto child = x_->SpawnDesktopProgram(p.argv);
+        const WindowId win = WaitForProgramWindow(child.Pid(), p.caption);
+        ASSERT_NE(win, 0u) << p.exe << " did not show its window";
+        // It really draws its own title bar: decorations asked for, none wanted.
+        const auto [flags, decorations] = MotifHints(x_->Display(), win);
+        EXPECT_TRUE(flags & 2u);
+        EXPECT_EQ(decorations, 0u);
+
+        // A program that is still starting may raise itself once more: raise until the sample shows it.
+        auto inFront = [&](WindowId w) {
+            return WaitUntil(
+                [&] {
+                    BringToFront(w);
+                    Sampling s;
+                    return s.Take() && ForegroundInfo.WindowHandle == w;
+                },
+                20s);
+        };
+        ASSERT_TRUE(inFront(termWin));
+        EXPECT_EQ(ForegroundInfo.ExeName, "xterm");
+        ASSERT_TRUE(inFront(win)) << "never sampled";
+        EXPECT_EQ(ForegroundInfo.Caption, p.caption);
+        EXPECT_EQ(ForegroundInfo.ExeName, p.exe);
+        EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(child.Pid()));
+    }
 }
 
 TEST_P(X11Test, CaptionsInEveryEncodingBecomeGbk) {

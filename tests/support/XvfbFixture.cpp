@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/prctl.h>
@@ -215,23 +216,48 @@ XvfbFixture::XvfbFixture(bool withWindowManager, int firstDisplay, int lastDispl
 XvfbFixture::~XvfbFixture() {
     wm_.Stop();
     server_.Stop();
+    if (!privateDir_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(privateDir_, ignored);
+    }
     if (hadDisplay_)
         setenv("DISPLAY", savedDisplay_.c_str(), 1);
     else
         unsetenv("DISPLAY");
 }
 
-XChild XvfbFixture::Spawn(const std::vector<std::string>& argv) {
+XChild XvfbFixture::Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
-    const pid_t pid = SpawnProcess(argv, {"DISPLAY=" + display_}, fds[1], -1);
+    std::vector<std::string> all{"DISPLAY=" + display_};
+    all.insert(all.end(), env.begin(), env.end());
+    const pid_t pid = SpawnProcess(argv, all, fds[1], -1);
     close(fds[1]);
     if (pid < 0) {
         close(fds[0]);
         throw std::runtime_error("fork failed");
     }
     return XChild(pid, fds[0]);
+}
+
+XChild XvfbFixture::SpawnDesktopProgram(const std::vector<std::string>& argv) {
+    if (privateDir_.empty()) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vh-desktop-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            throw std::runtime_error("no private folder for desktop programs");
+        privateDir_ = pattern;
+        std::filesystem::create_directories(privateDir_ + "/home");
+        std::filesystem::create_directories(privateDir_ + "/run");
+        std::filesystem::permissions(privateDir_ + "/run", std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace);
+    }
+    return Spawn(argv,
+                 {"HOME=" + privateDir_ + "/home", "XDG_RUNTIME_DIR=" + privateDir_ + "/run",
+                  "XDG_CONFIG_HOME=" + privateDir_ + "/home/.config", "XDG_CACHE_HOME=" + privateDir_ + "/home/.cache",
+                  "DBUS_SESSION_BUS_ADDRESS=unix:path=" + privateDir_ + "/run/no-bus", "GDK_BACKEND=x11",
+                  "GSK_RENDERER=cairo", "LIBGL_ALWAYS_SOFTWARE=1", "NO_AT_BRIDGE=1", "GTK_A11Y=none",
+                  "GSETTINGS_BACKEND=memory", "LC_ALL=C.UTF-8", "LANGUAGE="});
 }
 
 int XvfbFixture::Run(const std::vector<std::string>& argv, std::chrono::milliseconds timeout) {

@@ -49,8 +49,13 @@ public:
     const std::string& Display() const { return display_; }
     bool WithWindowManager() const { return wm_.Pid() > 0; }
 
-    // Starts argv[0] (searched in PATH) with DISPLAY set. Standard output is captured, stderr discarded.
-    XChild Spawn(const std::vector<std::string>& argv);
+    // Starts argv[0] (searched in PATH) with DISPLAY and the given NAME=value settings. Standard output is
+    // captured, stderr discarded.
+    XChild Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env = {});
+    // Starts a desktop program (GTK and the like) the same way on every machine: a private home and runtime
+    // folder, no session bus (so no running instance elsewhere takes the request), software rendering, no
+    // accessibility bus, settings in memory, the C locale.
+    XChild SpawnDesktopProgram(const std::vector<std::string>& argv);
     // Runs a program to its end (xdotool and the like); its exit status, or -1 on timeout.
     int Run(const std::vector<std::string>& argv, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
@@ -68,6 +73,7 @@ private:
     bool WaitForWindowManager(std::chrono::milliseconds timeout);
 
     std::string display_;
+    std::string privateDir_; // home and runtime folder of desktop programs, made on first use
     std::string savedDisplay_;
     bool hadDisplay_ = false;
     XChild server_;

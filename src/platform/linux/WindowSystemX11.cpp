@@ -29,22 +29,6 @@ struct FreeDeleter {
 };
 template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
-// _MOTIF_WM_HINTS as Motif defined it: flags, functions, decorations, input mode, status.
-constexpr std::uint32_t kMwmHintsFunctions = 1u << 0;
-constexpr std::uint32_t kMwmHintsDecorations = 1u << 1;
-constexpr std::uint32_t kMwmFuncAll = 1u << 0;
-constexpr std::uint32_t kMwmFuncMinimize = 1u << 3;
-constexpr std::uint32_t kMwmFuncClose = 1u << 5;
-constexpr std::uint32_t kMwmDecorAll = 1u << 0;
-constexpr std::uint32_t kMwmDecorTitle = 1u << 3;
-constexpr std::uint32_t kMwmDecorMenu = 1u << 4;
-constexpr std::uint32_t kMwmDecorMinimize = 1u << 5;
-
-// "All" means every bit except the listed ones.
-std::uint32_t EffectiveMwmBits(std::uint32_t bits, std::uint32_t allBit, std::uint32_t everyBit) {
-    return (bits & allBit) ? (~bits & everyBit) : bits;
-}
-
 enum AtomIndex {
     kNetSupportingWmCheck,
     kNetClientListStacking,
@@ -52,12 +36,11 @@ enum AtomIndex {
     kUtf8String,
     kCompoundText,
     kNetWmPid,
-    kMotifWmHints,
     kNetWmWindowType,
     kNetCloseWindow,
     kWmProtocols,
     kWmDeleteWindow,
-    // Window types: the ones drawn without a frame first, then the framed ones.
+    // Window types: popup surfaces first, then the types of application windows.
     kTypeSplash,
     kTypeTooltip,
     kTypeNotification,
@@ -75,7 +58,7 @@ enum AtomIndex {
     kAtomCount
 };
 constexpr int kFirstPopupType = kTypeSplash;
-constexpr int kFirstFramedType = kTypeNormal;
+constexpr int kFirstApplicationType = kTypeNormal;
 
 constexpr const char* kAtomNames[kAtomCount] = {
     "_NET_SUPPORTING_WM_CHECK",
@@ -84,7 +67,6 @@ constexpr const char* kAtomNames[kAtomCount] = {
     "UTF8_STRING",
     "COMPOUND_TEXT",
     "_NET_WM_PID",
-    "_MOTIF_WM_HINTS",
     "_NET_WM_WINDOW_TYPE",
     "_NET_CLOSE_WINDOW",
     "WM_PROTOCOLS",
@@ -200,43 +182,29 @@ public:
     WindowStyle GetStyle(WindowId w) override {
         const xcb_window_t id = Id(w);
         const auto attrCookie = xcb_get_window_attributes(c_, id);
-        const auto motifCookie = RequestProperty(id, atoms_[kMotifWmHints], XCB_GET_PROPERTY_TYPE_ANY, 5);
         const auto typeCookie = RequestProperty(id, atoms_[kNetWmWindowType], XCB_ATOM_ATOM, 32);
         Reply<xcb_get_window_attributes_reply_t> attr(xcb_get_window_attributes_reply(c_, attrCookie, nullptr));
-        const Property motif = TakeProperty(motifCookie);
         const Property types = TakeProperty(typeCookie);
         CheckConnection();
 
-        const bool overrideRedirect = attr && attr->override_redirect;
         // The first window type we know decides, as EWMH asks of window managers.
         bool popupType = false;
         for (std::size_t i = 0; i < types.Count32(); ++i) {
             const int known = AtomIndexOf(types.Item32(i), kFirstPopupType, kAtomCount);
             if (known >= 0) {
-                popupType = known < kFirstFramedType;
+                popupType = known < kFirstApplicationType;
                 break;
             }
         }
 
-        bool decorValid = false, funcValid = false;
-        std::uint32_t decor = 0, func = 0;
-        if (motif.Count32() >= 3) {
-            const std::uint32_t flags = motif.Item32(0);
-            funcValid = flags & kMwmHintsFunctions;
-            decorValid = flags & kMwmHintsDecorations;
-            func = EffectiveMwmBits(motif.Item32(1), kMwmFuncAll, 0x3E);
-            decor = EffectiveMwmBits(motif.Item32(2), kMwmDecorAll, 0x7E);
-        }
-
-        // A window without a title bar is what Windows calls a popup. Without Motif hints the window
-        // manager frames a normal window with its full title bar and menu.
-        const bool framedByDefault = !overrideRedirect && !popupType;
+        // What Windows calls a popup without minimise box and system menu is a surface the user can neither
+        // minimise nor switch to: menus, tooltips, splash screens and the like. Decorations say nothing here:
+        // programs that draw their own title bar ask for none and are still application windows.
+        const bool popup = (attr && attr->override_redirect) || popupType;
         WindowStyle style;
-        style.popup = overrideRedirect || popupType || (decorValid && !(decor & kMwmDecorTitle));
-        style.minimizeBox = (decorValid ? (decor & kMwmDecorMinimize) != 0 : framedByDefault) &&
-                            (!funcValid || (func & kMwmFuncMinimize));
-        style.sysMenu =
-            (decorValid ? (decor & kMwmDecorMenu) != 0 : framedByDefault) && (!funcValid || (func & kMwmFuncClose));
+        style.popup = popup;
+        style.minimizeBox = !popup;
+        style.sysMenu = !popup;
         style.disabled = false;
         return style;
     }

@@ -10,7 +10,7 @@
 //     --compound         WM_NAME only, as COMPOUND_TEXT (GB 2312 in the right half)
 //     --transient-for N  WM_TRANSIENT_FOR the N-th window of this client (0-based)
 //     --override         override-redirect
-//     --type T           _NET_WM_WINDOW_TYPE_T (SPLASH, TOOLTIP, DIALOG, ...)
+//     --type T[,T...]    _NET_WM_WINDOW_TYPE_T (SPLASH, TOOLTIP, DIALOG, ...), a list in the given order
 //     --motif F,D        _MOTIF_WM_HINTS with these flags and decorations (functions all)
 //     --borderless       the same as --motif 2,0
 //     --unmapped         never mapped
@@ -20,6 +20,7 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -179,8 +180,13 @@ int main(int argc, char** argv) {
         if (s.transientFor >= 0 && static_cast<std::size_t>(s.transientFor) < windows.size())
             SetProperty(w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32, &windows[s.transientFor], 1);
         if (!s.type.empty()) {
-            const xcb_atom_t t = Atom(("_NET_WM_WINDOW_TYPE_" + s.type).c_str());
-            SetProperty(w, windowType, XCB_ATOM_ATOM, 32, &t, 1);
+            std::vector<xcb_atom_t> types;
+            for (std::size_t from = 0; from <= s.type.size();) {
+                const std::size_t comma = std::min(s.type.find(',', from), s.type.size());
+                types.push_back(Atom(("_NET_WM_WINDOW_TYPE_" + s.type.substr(from, comma - from)).c_str()));
+                from = comma + 1;
+            }
+            SetProperty(w, windowType, XCB_ATOM_ATOM, 32, types.data(), types.size());
         }
         if (s.motif) {
             const std::uint32_t hints[5] = {s.motifFlags, 1, s.motifDecorations, 0, 0};
