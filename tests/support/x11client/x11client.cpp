@@ -11,8 +11,7 @@
 //     --transient-for N  WM_TRANSIENT_FOR the N-th window of this client (0-based)
 //     --override         override-redirect
 //     --type T[,T...]    _NET_WM_WINDOW_TYPE_T (SPLASH, TOOLTIP, DIALOG, ...), a list in the given order
-//     --motif F,D        _MOTIF_WM_HINTS with these flags and decorations (functions all)
-//     --borderless       the same as --motif 2,0
+//     --borderless       _MOTIF_WM_HINTS asking for no decorations, as programs drawing their own title bar do
 //     --unmapped         never mapped
 //     --no-pid           no _NET_WM_PID
 //     --at X,Y           position (default 50,50)
@@ -36,8 +35,7 @@ struct WindowSpec {
     int transientFor = -1;
     bool overrideRedirect = false;
     std::string type;
-    bool motif = false;
-    std::uint32_t motifFlags = 0, motifDecorations = 0;
+    bool borderless = false;
     bool unmapped = false;
     bool noPid = false;
     int x = 50, y = 50;
@@ -110,15 +108,9 @@ bool ParseArgs(int argc, char** argv, bool& ignoreClose, std::vector<WindowSpec>
             s.overrideRedirect = true;
         else if (a == "--type")
             s.type = value();
-        else if (a == "--motif") {
-            s.motif = true;
-            if (sscanf(value().c_str(), "%u,%u", &s.motifFlags, &s.motifDecorations) != 2)
-                return false;
-        } else if (a == "--borderless") {
-            s.motif = true;
-            s.motifFlags = 2;
-            s.motifDecorations = 0;
-        } else if (a == "--unmapped")
+        else if (a == "--borderless")
+            s.borderless = true;
+        else if (a == "--unmapped")
             s.unmapped = true;
         else if (a == "--no-pid")
             s.noPid = true;
@@ -188,8 +180,9 @@ int main(int argc, char** argv) {
             }
             SetProperty(w, windowType, XCB_ATOM_ATOM, 32, types.data(), types.size());
         }
-        if (s.motif) {
-            const std::uint32_t hints[5] = {s.motifFlags, 1, s.motifDecorations, 0, 0};
+        if (s.borderless) {
+            // Flags: decorations only; functions all, decorations none.
+            const std::uint32_t hints[5] = {2, 1, 0, 0, 0};
             SetProperty(w, motifHints, motifHints, 32, hints, 5);
         }
         SetProperty(w, protocols, XCB_ATOM_ATOM, 32, &deleteWindow, 1);
