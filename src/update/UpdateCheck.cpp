@@ -1,6 +1,7 @@
 #include "update/UpdateCheck.h"
 
 #include <exception>
+#include <stdexcept>
 
 #include "platform/AppPaths.h"
 #include "update/U_TDownFile.h"
@@ -31,29 +32,45 @@ const char kFailed[] = "-1";
 } // namespace
 
 bool CheckForUpdate(const TSettingsAccessor& settings, std::string& serverVersion) {
-    serverVersion.clear();
-    const std::string local = settings.ReadText(kSection, kKey, kDefaultVersion);
-    try {
-        TDownFile downFile;
-        const std::string file = vh::update::LocalVersionFilePath();
-        // A failed download throws and leaves an earlier Version.ini untouched and unread.
-        downFile.Download(vh::update::VersionFileUrl(), file);
-        if (!vh::platform::FileExists(file))
-            return false;
-        TSettingsAccessor fetched;
-        fetched.SetSettingsPath(file);
-        serverVersion = fetched.ReadText(kSection, kKey, kDefaultVersion);
-        return serverVersion != local;
-    } catch (const std::exception&) {
-        serverVersion = kFailed;
-        return false;
-    }
+    const vh::update::CheckResult result = vh::update::RunCheck(vh::update::PrepareCheck(settings));
+    serverVersion = result.serverVersion;
+    return result.updateFound;
 }
 
 namespace vh::update {
 
 std::string LocalVersionFilePath() {
     return vh::platform::ExecutableDir() + "Version.ini";
+}
+
+CheckRequest PrepareCheck(const TSettingsAccessor& settings) {
+    CheckRequest request;
+    request.localVersion = settings.ReadText(kSection, kKey, kDefaultVersion);
+    request.serverBase = UpdateServerBase(settings);
+    request.versionFile = LocalVersionFilePath();
+    return request;
+}
+
+CheckResult RunCheck(const CheckRequest& request) {
+    CheckResult result;
+    result.homePage = HomePageUrl(request.serverBase);
+    try {
+        if (!IsServerBase(request.serverBase))
+            throw std::runtime_error("not an update server address: " + request.serverBase);
+        TDownFile downFile;
+        // A failed download throws and leaves an earlier Version.ini untouched and unread.
+        downFile.Download(VersionFileUrl(request.serverBase), request.versionFile);
+        if (!vh::platform::FileExists(request.versionFile))
+            return result;
+        TSettingsAccessor fetched;
+        fetched.SetSettingsPath(request.versionFile);
+        result.serverVersion = fetched.ReadText(kSection, kKey, kDefaultVersion);
+        result.updateFound = result.serverVersion != request.localVersion;
+    } catch (const std::exception&) {
+        result.serverVersion = kFailed;
+        result.updateFound = false;
+    }
+    return result;
 }
 
 UpdateNotice AutomaticNotice(bool updateFound) {
@@ -100,27 +117,21 @@ bool NoticeOffersHomePage(UpdateNotice notice) {
     return notice == UpdateNotice::AutomaticOffer || notice == UpdateNotice::ManualOffer;
 }
 
-namespace {
-
-bool Tell(UpdateNotice notice, const AskUser& ask) {
+bool ReportCheck(CheckKind kind, const CheckResult& result, const AskUser& ask) {
+    const UpdateNotice notice = kind == CheckKind::Automatic ? AutomaticNotice(result.updateFound)
+                                                             : ManualNotice(result.updateFound, result.serverVersion);
     if (notice == UpdateNotice::None)
         return false;
     const bool yes = ask(NoticeCaption(notice), NoticeText(notice));
     return yes && NoticeOffersHomePage(notice);
 }
 
-} // namespace
-
 bool RunAutomaticCheck(const TSettingsAccessor& settings, const AskUser& ask) {
-    std::string version;
-    const bool found = CheckForUpdate(settings, version);
-    return Tell(AutomaticNotice(found), ask);
+    return ReportCheck(CheckKind::Automatic, RunCheck(PrepareCheck(settings)), ask);
 }
 
 bool RunManualCheck(const TSettingsAccessor& settings, const AskUser& ask) {
-    std::string version;
-    const bool found = CheckForUpdate(settings, version);
-    return Tell(ManualNotice(found, version), ask);
+    return ReportCheck(CheckKind::Manual, RunCheck(PrepareCheck(settings)), ask);
 }
 
 } // namespace vh::update

@@ -16,6 +16,24 @@ namespace vh::update {
 // Version.ini in the executable's folder (not ApplicationDir: a check may run before start-up sets it).
 std::string LocalVersionFilePath();
 
+// What one check needs from Config.ini and the folders, taken at the moment the check starts, so the
+// transfer itself can run on any thread.
+struct CheckRequest {
+    std::string localVersion; // SystemSet/Version of Config.ini
+    std::string serverBase;   // the update server; the check fails without a transfer unless IsServerBase
+    std::string versionFile;  // Version.ini beside the executable
+};
+
+struct CheckResult {
+    bool updateFound = false;
+    std::string serverVersion; // the out text of CheckForUpdate
+    std::string homePage;      // of the server that was asked
+};
+
+CheckRequest PrepareCheck(const TSettingsAccessor& settings);
+// The transfer and the comparison; never throws.
+CheckResult RunCheck(const CheckRequest& request);
+
 enum class UpdateNotice {
     None,           // nothing to say
     AutomaticOffer, // "注意哦" / "当前软件有版本更新，是否下载？"
@@ -37,7 +55,15 @@ bool NoticeOffersHomePage(UpdateNotice notice);
 // Shows a notice (caption, text), true when confirmed.
 using AskUser = std::function<bool(const std::string& caption, const std::string& text)>;
 
-// One automatic (timer) or manual check, asking through ask; true when the user wants the home page.
+// The timer's check or one asked for with the "更新" controls.
+enum class CheckKind { Automatic, Manual };
+
+// Tells the user the outcome of a finished check of that kind through ask; true when the user wants the
+// home page.
+bool ReportCheck(CheckKind kind, const CheckResult& result, const AskUser& ask);
+
+// One automatic (timer) or manual check on the calling thread, asking through ask; true when the user
+// wants the home page.
 bool RunAutomaticCheck(const TSettingsAccessor& settings, const AskUser& ask);
 bool RunManualCheck(const TSettingsAccessor& settings, const AskUser& ask);
 

@@ -2,7 +2,6 @@
 
 #include "platform/Shell.h"
 #include "update/UpdateCheck.h"
-#include "update/UpdateServer.h"
 
 namespace {
 
@@ -11,28 +10,30 @@ std::function<void(const std::string&)>& Opener() {
     return opener;
 }
 
-void OpenHomePage() {
-    const std::string url = vh::update::HomePageUrl();
+void OpenHomePage(const std::string& url) {
     if (Opener())
         Opener()(url);
     else
         vh::platform::OpenUrl(url);
 }
 
-vh::update::AskUser AskThrough(vh::PageHost& host) {
-    return [&host](const std::string& caption, const std::string& text) { return host.ShowNotice(caption, text); };
+void Check(vh::PageHost& host, const TSettingsAccessor& settings, vh::update::CheckKind kind) {
+    const vh::update::CheckResult result = vh::update::RunCheck(vh::update::PrepareCheck(settings));
+    const auto ask = [&host](const std::string& caption, const std::string& text) {
+        return host.ShowNotice(caption, text);
+    };
+    if (vh::update::ReportCheck(kind, result, ask))
+        OpenHomePage(result.homePage);
 }
 
 } // namespace
 
 void tmrUpdateTimer(vh::PageHost& host, const TSettingsAccessor& settings) {
-    if (vh::update::RunAutomaticCheck(settings, AskThrough(host)))
-        OpenHomePage();
+    Check(host, settings, vh::update::CheckKind::Automatic);
 }
 
 void Label1Click(vh::PageHost& host, const TSettingsAccessor& settings) {
-    if (vh::update::RunManualCheck(settings, AskThrough(host)))
-        OpenHomePage();
+    Check(host, settings, vh::update::CheckKind::Manual);
 }
 
 namespace vh::update {

@@ -45,20 +45,22 @@ protected:
         ASSERT_NE(::mkdtemp(tmpl), nullptr);
         dir_ = tmpl;
         vh::platform::OverrideExecutableDir(dir_ + "/");
-        std::ofstream(dir_ + "/Config.ini", std::ios::binary) << "[SystemSet]\r\nVersion=1.2\r\n";
         settings_.SetSettingsPath(dir_ + "/Config.ini");
-        vh::update::OverrideUpdateServerBase(server_.BaseUrl());
+        UseServer(server_.BaseUrl());
     }
     void TearDown() override {
-        vh::update::OverrideUpdateServerBase("");
         vh::platform::OverrideExecutableDir("");
         fs::remove_all(dir_);
     }
 
-    void ServeVersion(const std::string& ini) { server_.Serve("/version.ini", ini); }
-    void ServerDown() {
-        vh::update::OverrideUpdateServerBase("http://127.0.0.1:" + std::to_string(HttpServer::UnusedPort()));
+    // Config.ini with the running version and the update server.
+    void UseServer(const std::string& base, const std::string& version = "1.2") {
+        std::ofstream(dir_ + "/Config.ini", std::ios::binary | std::ios::trunc)
+            << "[SystemSet]\r\n"
+            << (version.empty() ? "" : "Version=" + version + "\r\n") << "UpdateServer=" << base << "\r\n";
     }
+    void ServeVersion(const std::string& ini) { server_.Serve("/version.ini", ini); }
+    void ServerDown() { UseServer("http://127.0.0.1:" + std::to_string(HttpServer::UnusedPort())); }
 
     vh::update::AskUser Recorder(bool answer) {
         return [this, answer](const std::string& caption, const std::string& text) {
@@ -103,7 +105,7 @@ TEST_F(UpdateCheckTest, FileWithoutTheKeyCountsAsVersionOneDotZero) {
     EXPECT_TRUE(CheckForUpdate(settings_, v));
     EXPECT_EQ(v, "1.0");
     // Without a running version either, both are "1.0".
-    std::ofstream(dir_ + "/Config.ini", std::ios::binary | std::ios::trunc) << "";
+    UseServer(server_.BaseUrl(), "");
     EXPECT_FALSE(CheckForUpdate(settings_, v));
     EXPECT_EQ(v, "1.0");
 }
@@ -117,7 +119,7 @@ TEST_F(UpdateCheckTest, OffersAskAndTellWhetherToOpenTheHomePage) {
     const Asked automatic{G("注意哦"), G("当前软件有版本更新，是否下载？")};
     const Asked manual{G("信息"), G("本软件当前有新的版本，是否更新？")};
     EXPECT_EQ(asked_, (std::vector<Asked>{automatic, automatic, manual, manual}));
-    EXPECT_EQ(vh::update::HomePageUrl(), server_.BaseUrl() + "/");
+    EXPECT_EQ(vh::update::RunCheck(vh::update::PrepareCheck(settings_)).homePage, server_.BaseUrl() + "/");
 }
 
 TEST_F(UpdateCheckTest, ServerDownIsSilentAutomaticallyAndReportedOnRequest) {
@@ -190,10 +192,69 @@ TEST(UpdateNotices, ManualOutcomeFollowsTheOutText) {
     EXPECT_EQ(vh::update::AutomaticNotice(true), UpdateNotice::AutomaticOffer);
 }
 
-TEST(UpdateServer, OneHostWithVersionFileAndHomePage) {
-    EXPECT_EQ(vh::update::VersionFileUrl(), std::string(vh::update::kUpdateServer) + "/version.ini");
-    EXPECT_EQ(vh::update::HomePageUrl(), std::string(vh::update::kUpdateServer) + "/");
-    EXPECT_EQ(std::string(vh::update::kUpdateServer).rfind("http://", 0), 0u);
+TEST_F(UpdateCheckTest, ConfigKeyChoosesTheServerAtEachCheck) {
+    ServeVersion("[SystemSet]\nVersion=1.2\n");
+    HttpServer other;
+    other.Serve("/version.ini", "[SystemSet]\nVersion=1.3\n");
+    std::string v;
+    EXPECT_FALSE(CheckForUpdate(settings_, v));
+    UseServer(other.BaseUrl() + "/"); // read afresh at the next check; a trailing slash is no matter
+    EXPECT_TRUE(CheckForUpdate(settings_, v));
+    EXPECT_EQ(v, "1.3");
+    EXPECT_EQ(server_.Requests("/version.ini"), 1);
+    EXPECT_EQ(other.Requests("/version.ini"), 1);
+    EXPECT_EQ(vh::update::RunCheck(vh::update::PrepareCheck(settings_)).homePage, other.BaseUrl() + "/");
+
+    // Missing or empty: the server the build was configured with.
+    for (const char* config : {"[SystemSet]\r\nUpdateServer=\r\n", "[SystemSet]\r\nVersion=1.2\r\n"}) {
+        std::ofstream(dir_ + "/Config.ini", std::ios::binary | std::ios::trunc) << config;
+        const auto request = vh::update::PrepareCheck(settings_);
+        EXPECT_EQ(request.serverBase, vh::update::BuiltInServerBase());
+        EXPECT_EQ(vh::update::VersionFileUrl(request.serverBase), vh::update::BuiltInServerBase() + "/version.ini");
+        EXPECT_EQ(request.versionFile, dir_ + "/Version.ini");
+    }
+    EXPECT_TRUE(vh::update::IsServerBase(vh::update::BuiltInServerBase()));
+}
+
+TEST_F(UpdateCheckTest, UnusableServerAddressIsAFailedCheckWithoutATransfer) {
+    ServeVersion("[SystemSet]\nVersion=1.3\n");
+    const std::string hostPort = "127.0.0.1:" + std::to_string(server_.Port());
+    const std::string hostile[] = {
+        "file:///etc",
+        "ftp://" + hostPort,
+        hostPort,
+        "http://",
+        "http:///" + hostPort,
+        "javascript:alert(1)",
+        "-http://" + hostPort,
+        "http://" + hostPort + "/?x=",
+        "http://" + hostPort + "/#x",
+        "http://" + hostPort + "/a b",
+        "http://" + hostPort + "/\x01x",
+        "http://" + hostPort + "/" + G("更新"),
+        "http://" + hostPort + "/" + std::string(2100, 'a'),
+    };
+    for (const auto& base : hostile) {
+        SCOPED_TRACE(base.substr(0, 60));
+        UseServer(base);
+        std::string v;
+        EXPECT_FALSE(CheckForUpdate(settings_, v));
+        EXPECT_EQ(v, "-1");
+    }
+    EXPECT_FALSE(vh::update::RunManualCheck(settings_, Recorder(true)));
+    EXPECT_EQ(asked_, (std::vector<Asked>{{G("注意哦"), G("因为网络问题，您的更新操作未能完成。")}}));
+    EXPECT_EQ(server_.Requests("/version.ini"), 0);
+    EXPECT_FALSE(fs::exists(dir_ + "/Version.ini"));
+
+    // Either scheme in any letter case; an address with a path works as a base too.
+    for (const std::string& base : {"HTTP://" + hostPort, "http://" + hostPort + "/updates"}) {
+        server_.Serve("/updates/version.ini", "[SystemSet]\nVersion=1.4\n");
+        UseServer(base);
+        std::string v;
+        EXPECT_TRUE(CheckForUpdate(settings_, v));
+        EXPECT_NE(v, "-1");
+    }
+    EXPECT_TRUE(vh::update::IsServerBase("https://[::1]:8443"));
 }
 
 } // namespace

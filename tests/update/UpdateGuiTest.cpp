@@ -14,7 +14,6 @@
 #include "support/HttpServer.h"
 #include "toolkit/TTimer.h"
 #include "update/UpdateGui.h"
-#include "update/UpdateServer.h"
 
 namespace fs = std::filesystem;
 using vh::test::HttpServer;
@@ -32,14 +31,13 @@ protected:
         ASSERT_NE(::mkdtemp(tmpl), nullptr);
         dir_ = tmpl;
         vh::platform::OverrideExecutableDir(dir_ + "/");
-        std::ofstream(dir_ + "/Config.ini", std::ios::binary) << "[SystemSet]\r\nVersion=1.2\r\n";
+        std::ofstream(dir_ + "/Config.ini", std::ios::binary)
+            << "[SystemSet]\r\nVersion=1.2\r\nUpdateServer=" << server_.BaseUrl() << "\r\n";
         settings_.SetSettingsPath(dir_ + "/Config.ini");
-        vh::update::OverrideUpdateServerBase(server_.BaseUrl());
         vh::update::SetHomePageOpener([this](const std::string& url) { opened_.push_back(url); });
     }
     void TearDown() override {
         vh::update::SetHomePageOpener(nullptr);
-        vh::update::OverrideUpdateServerBase("");
         vh::platform::OverrideExecutableDir("");
         fs::remove_all(dir_);
     }
