@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <objbase.h>
 #include <wininet.h>
 
 namespace vh::platform {
@@ -34,6 +35,22 @@ void SetServiceTimeouts(const TransferLimits& limits) {
     InternetSetOptionA(nullptr, INTERNET_OPTION_RECEIVE_TIMEOUT, &total, sizeof total);
     InternetSetOptionA(nullptr, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &total, sizeof total);
 }
+
+// urlmon needs COM in the calling thread, and the update check calls it from a worker thread of its own.
+// A thread that already has COM in the other apartment kind keeps it (RPC_E_CHANGED_MODE): it works too.
+class ComInThisThread {
+public:
+    ComInThisThread() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComInThisThread() {
+        if (SUCCEEDED(hr_))
+            CoUninitialize();
+    }
+    ComInThisThread(const ComInThisThread&) = delete;
+    ComInThisThread& operator=(const ComInThisThread&) = delete;
+
+private:
+    HRESULT hr_;
+};
 
 long long FileSize(const char* path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -76,6 +93,7 @@ std::string UrlStatusText(LPCWSTR text) {
 UrlDownloadResult UrlDownloadToFile(const std::string& url, const std::string& file, const TransferLimits& limits,
                                     IBindStatusCallback* callback, const UrlTransferState& state) {
     UrlDownloadResult result;
+    const ComInThisThread com;
     char tmp[MAX_PATH + 1] = {};
     if (GetTempFileNameA(FolderOf(file).c_str(), "vh", 0, tmp) == 0) {
         result.error = "cannot create a temporary file beside " + file;
