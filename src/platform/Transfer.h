@@ -1,6 +1,7 @@
 #pragma once
 // Fetching one address into a local file with libcurl. On Windows the download class drives urlmon itself,
 // because the service wants its own status-callback object there; this interface is the other backends'.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -12,6 +13,9 @@ struct TransferLimits {
     long connectTimeoutMs = 3000;
     long totalTimeoutMs = 6000;
     std::int64_t maxBytes = 64 * 1024;
+    // Set by another thread when nobody waits for the answer any more: the transfer fails at its next
+    // progress notice (about once a second even while the server is silent).
+    const std::atomic<bool>* abandon = nullptr;
 };
 
 // Status codes reported with the progress, numbered like the Windows download service's BINDSTATUS values.

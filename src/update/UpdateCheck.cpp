@@ -51,13 +51,14 @@ CheckRequest PrepareCheck(const TSettingsAccessor& settings) {
     return request;
 }
 
-CheckResult RunCheck(const CheckRequest& request) {
+CheckResult RunCheck(const CheckRequest& request, const std::atomic<bool>* abandon) {
     CheckResult result;
     result.homePage = HomePageUrl(request.serverBase);
     try {
         if (!IsServerBase(request.serverBase))
             throw std::runtime_error("not an update server address: " + request.serverBase);
         TDownFile downFile;
+        downFile.Limits.abandon = abandon;
         // A failed download throws and leaves an earlier Version.ini untouched and unread.
         downFile.Download(VersionFileUrl(request.serverBase), request.versionFile);
         if (!vh::platform::FileExists(request.versionFile))

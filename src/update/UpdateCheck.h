@@ -1,5 +1,6 @@
 #pragma once
 // The version check against the update server and what its two callers tell the user.
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -31,8 +32,9 @@ struct CheckResult {
 };
 
 CheckRequest PrepareCheck(const TSettingsAccessor& settings);
-// The transfer and the comparison; never throws.
-CheckResult RunCheck(const CheckRequest& request);
+// The transfer and the comparison; never throws. abandon, when set by another thread, ends the transfer
+// early (the result is then a failed check).
+CheckResult RunCheck(const CheckRequest& request, const std::atomic<bool>* abandon = nullptr);
 
 enum class UpdateNotice {
     None,           // nothing to say

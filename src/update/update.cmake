@@ -4,7 +4,7 @@
 # at once otherwise, without any traffic leaving the machine.
 set(VH_UPDATE_SERVER "http://127.0.0.1:8000" CACHE STRING
     "Built-in update server base address (http or https); serves /version.ini")
-target_sources(vh_update PRIVATE Tips.cpp UpdateCheck.cpp UpdateServer.cpp U_TDownFile.cpp)
+target_sources(vh_update PRIVATE Tips.cpp UpdateCheck.cpp UpdateServer.cpp UpdateWorker.cpp U_TDownFile.cpp)
 set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/UpdateServer.cpp APPEND PROPERTY COMPILE_DEFINITIONS
              "VH_UPDATE_SERVER=\"${VH_UPDATE_SERVER}\"")
 if(WIN32)

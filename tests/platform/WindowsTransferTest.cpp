@@ -5,15 +5,19 @@
 
 #include "platform/Transfer.h"
 #include "update/U_TDownFile.h"
+#include "update/UpdateWorker.h"
 
 #include "platform/WindowsTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 using vh::wintest::ReadAll;
 using vh::wintest::TempFolder;
@@ -241,4 +245,50 @@ TEST(WindowsDownFile, HttpErrorStatusIsAFailure) {
     EXPECT_EQ(down.BindStatusCallback().RefCount(), before + 1);
     negotiate->Release();
     EXPECT_EQ(down.BindStatusCallback().RefCount(), before);
+}
+
+TEST(WindowsDownFile, UpdateCheckFetchesOnItsOwnThread) {
+    LoopbackServer server;
+    server.Serve("/version.ini", kVersionIni);
+    TempFolder dir;
+    std::mutex mutex;
+    std::vector<std::function<void()>> posted;
+    bool reported = false;
+    vh::update::CheckKind kind = vh::update::CheckKind::Automatic;
+    vh::update::CheckResult result;
+    {
+        vh::update::UpdateWorker worker(
+            [&](std::function<void()> fn) {
+                std::lock_guard lock(mutex);
+                posted.push_back(std::move(fn));
+            },
+            [&](vh::update::CheckKind k, const vh::update::CheckResult& r) {
+                reported = true;
+                kind = k;
+                result = r;
+            });
+        const vh::update::CheckRequest request{"1.2", server.Url(""), dir.File("Version.ini")};
+        ASSERT_TRUE(worker.Request(vh::update::CheckKind::Automatic, request));
+        EXPECT_FALSE(worker.Request(vh::update::CheckKind::Manual, request));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        for (;;) {
+            std::vector<std::function<void()>> ready;
+            {
+                std::lock_guard lock(mutex);
+                ready.swap(posted);
+            }
+            for (auto& fn : ready)
+                fn();
+            if (!worker.Running() || std::chrono::steady_clock::now() > deadline)
+                break;
+            Sleep(10);
+        }
+        EXPECT_FALSE(worker.Running());
+    }
+    ASSERT_TRUE(reported);
+    EXPECT_EQ(kind, vh::update::CheckKind::Manual);
+    EXPECT_TRUE(result.updateFound);
+    EXPECT_EQ(result.serverVersion, "1.3");
+    EXPECT_EQ(ReadAll(dir.File("Version.ini")), kVersionIni);
+    EXPECT_EQ(server.Requests(), 1);
 }

@@ -76,12 +76,17 @@ std::string HttpServer::BaseUrl() const {
 
 void HttpServer::Serve(const std::string& path, const std::string& body, int status, const std::string& headers) {
     std::lock_guard<std::mutex> lock(mutex_);
-    routes_[path] = Route{Behaviour::Serve, status, body, headers};
+    routes_[path] = Route{Behaviour::Serve, status, body, headers, 0};
 }
 
 void HttpServer::SetBehaviour(const std::string& path, Behaviour behaviour) {
     std::lock_guard<std::mutex> lock(mutex_);
     routes_[path].behaviour = behaviour;
+}
+
+void HttpServer::SetDelay(const std::string& path, int ms) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    routes_[path].delayMs = ms;
 }
 
 int HttpServer::Requests(const std::string& path) const {
@@ -171,7 +176,7 @@ void HttpServer::HandleConnection(int fd) {
     if (sp2 != std::string::npos)
         path = request.substr(sp1 + 1, sp2 - sp1 - 1);
 
-    Route route{Behaviour::Serve, 404, "not found", ""};
+    Route route{Behaviour::Serve, 404, "not found", "", 0};
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ++requests_[path];
@@ -179,6 +184,10 @@ void HttpServer::HandleConnection(int fd) {
         if (it != routes_.end())
             route = it->second;
     }
+
+    const auto answerAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(route.delayMs);
+    while (!stopping_ && std::chrono::steady_clock::now() < answerAt)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
 
     switch (route.behaviour) {
     case Behaviour::Serve: {

@@ -33,6 +33,9 @@ public:
     // Paths not set answer 404. headers: extra header lines, each ending in "\r\n".
     void Serve(const std::string& path, const std::string& body, int status = 200, const std::string& headers = "");
     void SetBehaviour(const std::string& path, Behaviour behaviour);
+    // A slow server: path is answered (as its behaviour says) only ms after the request has arrived,
+    // until the next Serve of path.
+    void SetDelay(const std::string& path, int ms);
     // Requests received for path so far.
     int Requests(const std::string& path) const;
 
@@ -48,6 +51,7 @@ private:
         int status = 200;
         std::string body;
         std::string headers;
+        int delayMs = 0;
     };
 
     void AcceptLoop();

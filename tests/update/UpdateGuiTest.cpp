@@ -1,15 +1,19 @@
 // The main window's update handlers with a page host, a real timer and a real server on loopback.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "platform/AppPaths.h"
 #include "platform/Text.h"
+#include "platform/Transfer.h"
 #include "support/FakePageHost.h"
 #include "support/HttpServer.h"
 #include "toolkit/TTimer.h"
@@ -22,6 +26,13 @@ namespace {
 
 std::string G(const char* utf8) {
     return vh::text::Utf8ToGbk(utf8);
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
 class UpdateGuiTest : public ::testing::Test {
@@ -42,6 +53,16 @@ protected:
         fs::remove_all(dir_);
     }
 
+    // Runs the event loop until the host's check has been reported; false when it never was.
+    bool WaitForCheck(vh::PageHost& host, int limitMs = 20000) {
+        QElapsedTimer clock;
+        clock.start();
+        while (vh::update::UpdateCheckRunning(host) && clock.elapsed() < limitMs)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        return !vh::update::UpdateCheckRunning(host);
+    }
+    bool WaitForCheck() { return WaitForCheck(host_); }
+
     HttpServer server_;
     std::string dir_;
     TSettingsAccessor settings_;
@@ -53,6 +74,7 @@ TEST_F(UpdateGuiTest, ManualCheckReportsEachOutcome) {
     server_.Serve("/version.ini", "[SystemSet]\nVersion=1.2\n");
     host_.answer = true;
     Label1Click(host_, settings_);
+    ASSERT_TRUE(WaitForCheck());
     ASSERT_EQ(host_.notices.size(), 1u);
     EXPECT_EQ(host_.notices[0].caption, G("信息"));
     EXPECT_EQ(host_.notices[0].text, G("当前软件已是最新版本"));
@@ -61,9 +83,11 @@ TEST_F(UpdateGuiTest, ManualCheckReportsEachOutcome) {
     server_.Serve("/version.ini", "[SystemSet]\nVersion=1.3\n");
     host_.answer = false;
     Label1Click(host_, settings_);
+    ASSERT_TRUE(WaitForCheck());
     EXPECT_TRUE(opened_.empty());
     host_.answer = true;
     Label1Click(host_, settings_);
+    ASSERT_TRUE(WaitForCheck());
     ASSERT_EQ(host_.notices.size(), 3u);
     EXPECT_EQ(host_.notices[2].caption, G("信息"));
     EXPECT_EQ(host_.notices[2].text, G("本软件当前有新的版本，是否更新？"));
@@ -71,6 +95,7 @@ TEST_F(UpdateGuiTest, ManualCheckReportsEachOutcome) {
 
     server_.Stop();
     Label1Click(host_, settings_);
+    ASSERT_TRUE(WaitForCheck());
     ASSERT_EQ(host_.notices.size(), 4u);
     EXPECT_EQ(host_.notices[3].caption, G("注意哦"));
     EXPECT_EQ(host_.notices[3].text, G("因为网络问题，您的更新操作未能完成。"));
@@ -80,8 +105,10 @@ TEST_F(UpdateGuiTest, ManualCheckReportsEachOutcome) {
 TEST_F(UpdateGuiTest, AutomaticCheckIsSilentWithoutAnUpdate) {
     server_.Serve("/version.ini", "[SystemSet]\nVersion=1.2\n");
     tmrUpdateTimer(host_, settings_);
+    ASSERT_TRUE(WaitForCheck());
     server_.Stop();
     tmrUpdateTimer(host_, settings_);
+    ASSERT_TRUE(WaitForCheck());
     EXPECT_TRUE(host_.notices.empty());
     EXPECT_TRUE(opened_.empty());
 }
@@ -108,6 +135,75 @@ TEST_F(UpdateGuiTest, PendingOfferComesBackAtEveryTickWhetherDeclinedOrAccepted)
     EXPECT_GE(opened_.size(), 1u);
     EXPECT_EQ(opened_.front(), server_.BaseUrl() + "/");
     EXPECT_GE(server_.Requests("/version.ini"), 3);
+}
+
+TEST_F(UpdateGuiTest, SlowServerKeepsTheWindowAnsweringAndOneCheckAtATime) {
+    const std::string ini = "[SystemSet]\r\nVersion=1.3\r\n";
+    server_.Serve("/version.ini", ini);
+    server_.SetDelay("/version.ini", 1000);
+    int ticksWhileChecking = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ticksWhileChecking += vh::update::UpdateCheckRunning(host_); });
+    ticker.start(20);
+
+    tmrUpdateTimer(host_, settings_);
+    EXPECT_TRUE(vh::update::UpdateCheckRunning(host_)) << "the handler returns while the server is still silent";
+    // Neither the next tick nor a click starts a second check; the click turns the running one into the
+    // manual check, whose outcome is always told.
+    tmrUpdateTimer(host_, settings_);
+    Label1Click(host_, settings_);
+    EXPECT_TRUE(host_.notices.empty());
+    ASSERT_TRUE(WaitForCheck());
+
+    EXPECT_GT(ticksWhileChecking, 0);
+    EXPECT_EQ(server_.Requests("/version.ini"), 1);
+    ASSERT_EQ(host_.notices.size(), 1u);
+    EXPECT_EQ(host_.notices[0].caption, G("信息"));
+    EXPECT_EQ(host_.notices[0].text, G("本软件当前有新的版本，是否更新？"));
+    EXPECT_EQ(opened_, (std::vector<std::string>{server_.BaseUrl() + "/"}));
+    EXPECT_EQ(ReadAll(dir_ + "/Version.ini"), ini);
+}
+
+TEST_F(UpdateGuiTest, SilentServerIsANetworkProblemOnceTheTransferGivesUp) {
+    server_.SetBehaviour("/version.ini", HttpServer::Behaviour::NeverAnswer);
+    int ticksWhileChecking = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ticksWhileChecking += vh::update::UpdateCheckRunning(host_); });
+    ticker.start(20);
+
+    Label1Click(host_, settings_);
+    Label1Click(host_, settings_);
+    tmrUpdateTimer(host_, settings_);
+    ASSERT_TRUE(WaitForCheck());
+
+    EXPECT_GT(ticksWhileChecking, 0);
+    EXPECT_EQ(server_.Requests("/version.ini"), 1);
+    ASSERT_EQ(host_.notices.size(), 1u);
+    EXPECT_EQ(host_.notices[0].caption, G("注意哦"));
+    EXPECT_EQ(host_.notices[0].text, G("因为网络问题，您的更新操作未能完成。"));
+    EXPECT_TRUE(opened_.empty());
+    EXPECT_FALSE(fs::exists(dir_ + "/Version.ini"));
+}
+
+TEST_F(UpdateGuiTest, WindowClosedDuringACheckNeitherWaitsForTheServerNorHearsFromIt) {
+    server_.SetBehaviour("/version.ini", HttpServer::Behaviour::NeverAnswer);
+    auto host = std::make_unique<vh::test::FakePageHost>();
+    Label1Click(*host, settings_);
+    ASSERT_TRUE(vh::update::UpdateCheckRunning(*host));
+    QElapsedTimer clock;
+    clock.start();
+    while (server_.Requests("/version.ini") == 0 && clock.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(server_.Requests("/version.ini"), 1) << "the request is waiting for an answer";
+    clock.restart();
+    host.reset();
+    EXPECT_LT(clock.elapsed(), vh::platform::TransferLimits{}.totalTimeoutMs);
+    // Nothing is reported to the window that is gone, and the server can stop.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 300)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    server_.Stop();
 }
 
 } // namespace

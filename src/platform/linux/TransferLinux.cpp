@@ -27,6 +27,7 @@ struct Sink {
     int fd = -1;
     std::int64_t written = 0;
     std::int64_t maxBytes = 0;
+    const std::atomic<bool>* abandon = nullptr;
     bool tooLarge = false;
     bool writeFailed = false;
     int writeErrno = 0;
@@ -72,6 +73,8 @@ void Report(Sink* s, unsigned long now, unsigned long max, unsigned long status)
 
 int Progress(void* user, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, curl_off_t) {
     auto* s = static_cast<Sink*>(user);
+    if (s->abandon && s->abandon->load())
+        return 1;
     // A declared size beyond the limit ends the transfer before any of it is read.
     if (dltotal > s->maxBytes) {
         s->tooLarge = true;
@@ -114,6 +117,7 @@ TransferResult DownloadToFile(const std::string& url, const std::string& file, c
     Sink sink;
     sink.fd = fd;
     sink.maxBytes = limits.maxBytes;
+    sink.abandon = limits.abandon;
     sink.progress = &progress;
     sink.url = &url;
 

@@ -71,7 +71,8 @@ void UrlTransferState::Begin() {
 bool UrlTransferState::Breaks(const TransferLimits& limits, ULONG progress, ULONG progressMax, ULONG statusCode) {
     const bool counting = statusCode == TransferBeginDownloadData || statusCode == TransferDownloadingData ||
                           statusCode == TransferEndDownloadData;
-    if (NowMs() - startMs > static_cast<unsigned long long>(limits.totalTimeoutMs) ||
+    if ((limits.abandon && limits.abandon->load()) ||
+        NowMs() - startMs > static_cast<unsigned long long>(limits.totalTimeoutMs) ||
         (counting &&
          (static_cast<long long>(progress) > limits.maxBytes || static_cast<long long>(progressMax) > limits.maxBytes)))
         limitBroken = true;
