@@ -76,6 +76,8 @@ void TFrmInfo::btnCancelClick() {
 }
 
 void TFrmInfo::showEvent(QShowEvent* e) {
+    // Esc, a close from outside or a hide must never confirm a question: only "确定" answers yes.
+    result_ = false;
     if (QScreen* s = QGuiApplication::primaryScreen()) {
         const QRect r = s->availableGeometry();
         move(r.center() - QPoint(width() / 2, height() / 2));

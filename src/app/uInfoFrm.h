@@ -21,7 +21,7 @@ public:
     // The texts last set, as given.
     const std::string& CaptionText() const { return caption_; }
     const std::string& MessageText() const { return message_; }
-    // True when created, true after "确定", false after "取消", unchanged by any other close.
+    // True when created; each showing answers no unless it was closed by "确定".
     bool Result() const { return result_; }
 
     QLabel* lblCaption;

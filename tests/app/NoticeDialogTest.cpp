@@ -1,4 +1,5 @@
 // The notice dialog and ShowNotice on the main window.
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -84,16 +85,24 @@ TEST_F(NoticeTest, SecondNoticeWhileOneIsOpenShowsNothing) {
     EXPECT_EQ(messageAfter, G("第一个"));
 }
 
-TEST_F(NoticeTest, OtherClosesLeaveTheLastAnswer) {
+TEST_F(NoticeTest, OnlyOkAnswersYesEvenAfterAnEarlierOk) {
     TForm1 form;
-    AnswerNextModal([](QWidget* w) { AsInfo(w)->btnCancel->click(); });
-    EXPECT_FALSE(form.ShowNotice(G("信息"), "a"));
-    AnswerNextModal([](QWidget* w) { AsInfo(w)->reject(); }); // Esc or a close from outside
-    EXPECT_FALSE(form.ShowNotice(G("信息"), "b"));
+    const auto esc = [](QWidget* w) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &press);
+    };
     AnswerNextModal([](QWidget* w) { AsInfo(w)->btnOk->click(); });
-    EXPECT_TRUE(form.ShowNotice(G("信息"), "c"));
-    AnswerNextModal([](QWidget* w) { AsInfo(w)->close(); });
+    EXPECT_TRUE(form.ShowNotice(G("信息"), "a"));
+    AnswerNextModal(esc);
+    EXPECT_FALSE(form.ShowNotice(G("信息"), G("您确认要清除所有的数据么?")));
+    AnswerNextModal([](QWidget* w) { AsInfo(w)->btnOk->click(); });
+    EXPECT_TRUE(form.ShowNotice(G("信息"), "b"));
+    AnswerNextModal([](QWidget* w) { AsInfo(w)->close(); }); // a close from outside
+    EXPECT_FALSE(form.ShowNotice(G("信息"), "c"));
+    AnswerNextModal([](QWidget* w) { AsInfo(w)->btnOk->click(); });
     EXPECT_TRUE(form.ShowNotice(G("信息"), "d"));
+    AnswerNextModal([](QWidget* w) { w->hide(); });
+    EXPECT_FALSE(form.ShowNotice(G("信息"), "e"));
 }
 
 TEST_F(NoticeTest, ShownWhileTheMainWindowIsInTheTray) {
