@@ -333,8 +333,13 @@ void TForm1::FormCreate() {
             minimizePending_ = true;
             QCoreApplication::postEvent(this, new QEvent(kMinimizeEvent));
         }
-        // 9, 10, 11
-        rzIniInfo.WriteText("SystemSet", "Version", "1.2");
+        // 9, 10, 11. A settings file that refuses the version (read-only) is reported, and the timers are
+        // still set from it.
+        try {
+            rzIniInfo.WriteText("SystemSet", "Version", "1.2");
+        } catch (const std::exception& e) {
+            vh::ShowApplicationError(e.what());
+        }
         if (hooks.SetApplicationDir)
             hooks.SetApplicationDir(vh::platform::ExecutableDir());
         tmrUpdate->SetEnabled(rzIniInfo.ReadFlag("OtherSettings", "AutoUpdate", true));

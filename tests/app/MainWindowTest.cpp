@@ -8,8 +8,11 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "ShellTestSupport.h"
 #include "app/NoticeText.h"
@@ -627,6 +630,37 @@ TEST_F(MainWindowTest, UpdateAndTipTimersFollowTheSettings) {
         EXPECT_EQ(form.tmrTips->Interval(), 0);
         EXPECT_FALSE(form.tmrTips->IsActive());
     }
+}
+
+TEST_F(MainWindowTest, ARefusedVersionWriteIsShownOnceAndStartUpGoesOn) {
+    folder.Set("Security", "StartPasswd", "0");
+    folder.Set("OtherSettings", "AutoUpdate", "0");
+    folder.Set("OtherSettings", "TipInterval", "5");
+    TForm1 form;
+    std::string dir;
+    bool tipsLoaded = false;
+    form.hooks.SetApplicationDir = [&](const std::string& d) { dir = d; };
+    form.hooks.LoadTips = [&] { tipsLoaded = true; };
+    {
+        // A read-only file; root ignores the mode, so a file-size limit refuses the rewrite as well.
+        chmod(folder.Config().c_str(), 0444);
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldSignal = signal(SIGXFSZ, SIG_IGN);
+        rlimit tiny{16, old.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &tiny);
+        form.FormCreate();
+        setrlimit(RLIMIT_FSIZE, &old);
+        signal(SIGXFSZ, oldSignal);
+        chmod(folder.Config().c_str(), 0644);
+    }
+    ASSERT_EQ(ShownErrors().size(), 1u);
+    EXPECT_EQ(ShownErrors()[0], "Unable to write to " + folder.Config());
+    EXPECT_EQ(folder.Get("SystemSet", "Version"), "<missing>");
+    EXPECT_EQ(dir, vh::platform::ExecutableDir());
+    EXPECT_FALSE(form.tmrUpdate->Enabled());
+    EXPECT_TRUE(tipsLoaded);
+    EXPECT_EQ(form.tmrTips->Interval(), 5000);
 }
 
 TEST_F(MainWindowTest, AFailingStepIsShownAndTheRestSkipped) {
