@@ -39,11 +39,34 @@ private:
     ThrowStatusWrapper wrapper_;
 };
 
+// The first error code of the status vector that names a refusal the callers tell apart.
+Error::Cause CauseOf(IStatus* status) {
+    const intptr_t* v = status->getErrors();
+    while (v && *v != isc_arg_end) {
+        if (v[0] == isc_arg_gds) {
+            switch (v[1]) {
+            case isc_unique_key_violation:
+            case isc_no_dup:
+                return Error::Cause::Duplicate;
+            case isc_string_truncation:
+                return Error::Cause::TooLong;
+            case isc_check_constraint:
+            case isc_not_valid:
+                return Error::Cause::Constraint;
+            default:
+                break;
+            }
+        }
+        v += v[0] == isc_arg_cstring ? 3 : 2;
+    }
+    return Error::Cause::Other;
+}
+
 template <class F> auto Guarded(F&& f) -> decltype(f()) {
     try {
         return f();
     } catch (const FbException& e) {
-        throw Error(FormatStatus(e.getStatus()));
+        throw Error(FormatStatus(e.getStatus()), CauseOf(e.getStatus()));
     }
 }
 
@@ -478,7 +501,7 @@ void Statement::Execute() {
         throw Error("transaction is not active");
     for (const Param& p : params_)
         if (p.kind == Param::Kind::Text && p.text.size() > 32765)
-            throw Error("parameter text too long");
+            throw Error("parameter text too long", Error::Cause::TooLong);
     Prepare();
     Guarded([&] {
         Status st;
@@ -494,7 +517,7 @@ void Statement::Open() {
     tr_.Start();
     for (const Param& p : params_)
         if (p.kind == Param::Kind::Text && p.text.size() > 32765)
-            throw Error("parameter text too long");
+            throw Error("parameter text too long", Error::Cause::TooLong);
     Prepare();
     Guarded([&] {
         Status st;

@@ -24,7 +24,14 @@ namespace vh::fb {
 // Every failure of the layer; the text is the engine's message, in the system's native encoding.
 class Error : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    // Why the engine refused, as far as a caller tells the user: a value that a unique key already holds, a
+    // text longer than its column or parameter, a check or not-null rule; anything else.
+    enum class Cause { Other, Duplicate, TooLong, Constraint };
+    explicit Error(const std::string& what, Cause cause = Cause::Other) : std::runtime_error(what), cause_(cause) {}
+    Cause GetCause() const { return cause_; }
+
+private:
+    Cause cause_;
 };
 
 // The loaded client library (libfbclient / fbclient.dll) and its master interface. Loaded once per process

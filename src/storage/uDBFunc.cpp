@@ -36,17 +36,36 @@ std::string_view TrimView(std::string_view s) {
     return s.substr(b, e - b);
 }
 
-// Start, bind, execute, commit; any failure rolls back and is swallowed. Only a failing roll-back (the
-// transaction never started, e.g. with the connection closed) reaches the caller.
-template <class Bind> void RunWrite(Transaction& tr, Statement& st, Bind&& bind) {
+TWriteResult ResultOf(const vh::fb::Error& e) {
+    switch (e.GetCause()) {
+    case vh::fb::Error::Cause::Duplicate:
+        return TWriteResult::ProgramNameExists; // refined by the caller where the process name can collide
+    case vh::fb::Error::Cause::TooLong:
+        return TWriteResult::TooLong;
+    case vh::fb::Error::Cause::Constraint:
+        return TWriteResult::BlankName;
+    default:
+        return TWriteResult::Failed;
+    }
+}
+
+// Start, bind, execute, commit; any failure rolls back and is reported by the result. Only a failing
+// roll-back (the transaction never started, e.g. with the connection closed) reaches the caller.
+template <class Bind> TWriteResult RunWrite(Transaction& tr, Statement& st, Bind&& bind) {
+    TWriteResult result = TWriteResult::Done;
     try {
         tr.Start();
         bind(st);
         st.Execute();
         tr.Commit();
+        return TWriteResult::Done;
+    } catch (const vh::fb::Error& e) {
+        result = ResultOf(e);
     } catch (...) {
-        tr.Rollback();
+        result = TWriteResult::Failed;
     }
+    tr.Rollback();
+    return result;
 }
 
 // "-12", " 1 ": an optional sign and decimal digits, blanks around allowed.
@@ -130,10 +149,10 @@ TDBFunc::TDBFunc() {
     m->OpenFallback();
 }
 
-void TDBFunc::InsertSample(const std::string& timeText, const std::string& caption, const std::string& processName,
-                           const std::string& description) {
+TWriteResult TDBFunc::InsertSample(const std::string& timeText, const std::string& caption,
+                                   const std::string& processName, const std::string& description) {
     TDMMain& m = Module();
-    RunWrite(m.fibtrans2, m.firbSPInsert, [&](Statement& st) {
+    return RunWrite(m.fibtrans2, m.firbSPInsert, [&](Statement& st) {
         st.SetParam("ATIMEDETAIL", vh::text::Trim(timeText));
         st.SetParam("ACAPTION", caption);
         st.SetParam("APROCESSNAME", processName);
@@ -141,9 +160,9 @@ void TDBFunc::InsertSample(const std::string& timeText, const std::string& capti
     });
 }
 
-void TDBFunc::DeleteAllSamples() {
+TWriteResult TDBFunc::DeleteAllSamples() {
     TDMMain& m = Module();
-    RunWrite(m.fibtrans1, m.firbSPDeleteAll, [](Statement&) {});
+    return RunWrite(m.fibtrans1, m.firbSPDeleteAll, [](Statement&) {});
 }
 
 void TDBFunc::QuerySamples(std::string& from, const std::string& to) {
@@ -233,37 +252,68 @@ bool TDBFunc::GetProgramInfo(const std::string& programName, std::string& proces
     }
 }
 
-void TDBFunc::InsertProgram(const std::string& processName, const std::string& programName,
-                            const std::string& description) {
+bool TDBFunc::GetProgramByProcess(const std::string& processName, std::string& programName) {
+    try {
+        Statement& ds = Module().fibDSPublic;
+        ds.Close();
+        ds.SetSQL("select PROGRAMNAME from TPROGRAM where PROCESSNAME=:APROCESSNAME");
+        ds.SetParam("APROCESSNAME", processName);
+        ds.Open();
+        const vh::fb::ResultSet& rs = ds.Result();
+        if (rs.Empty())
+            return false;
+        programName = std::string(rs.Text(0, 0));
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+TWriteResult TDBFunc::InsertProgram(const std::string& processName, const std::string& programName,
+                                    const std::string& description) {
     TDMMain& m = Module();
-    RunWrite(m.fibtrans1, m.firbSPInsertWork, [&](Statement& st) {
+    const TWriteResult r = RunWrite(m.fibtrans1, m.firbSPInsertWork, [&](Statement& st) {
+        st.SetParam("APROCESSNAME", processName);
+        st.SetParam("APROGRAMNAME", programName);
+        st.SetParam("APROGRAMDES", description);
+    });
+    if (r != TWriteResult::ProgramNameExists)
+        return r;
+    // Either unique name may be the one refused; an entry under this process name is the one to act on.
+    std::string existing;
+    return GetProgramByProcess(processName, existing) ? TWriteResult::ProcessNameExists : r;
+}
+
+TWriteResult TDBFunc::UpdateProgram(const std::string& processName, const std::string& programName,
+                                    const std::string& description) {
+    TDMMain& m = Module();
+    return RunWrite(m.fibtrans1, m.firbSPUpdateWork, [&](Statement& st) {
         st.SetParam("APROCESSNAME", processName);
         st.SetParam("APROGRAMNAME", programName);
         st.SetParam("APROGRAMDES", description);
     });
 }
 
-void TDBFunc::UpdateProgram(const std::string& processName, const std::string& programName,
-                            const std::string& description) {
+TWriteResult TDBFunc::DeleteProgram(const std::string& processName) {
     TDMMain& m = Module();
-    RunWrite(m.fibtrans1, m.firbSPUpdateWork, [&](Statement& st) {
-        st.SetParam("APROCESSNAME", processName);
-        st.SetParam("APROGRAMNAME", programName);
-        st.SetParam("APROGRAMDES", description);
-    });
+    return RunWrite(m.fibtrans1, m.firbSPDelWork, [&](Statement& st) { st.SetParam("APROCESSNAME", processName); });
 }
 
-void TDBFunc::DeleteProgram(const std::string& processName) {
+TWriteResult TDBFunc::SetProgramState(std::int16_t state, const std::string& programName) {
     TDMMain& m = Module();
-    RunWrite(m.fibtrans1, m.firbSPDelWork, [&](Statement& st) { st.SetParam("APROCESSNAME", processName); });
-}
-
-void TDBFunc::SetProgramState(std::int16_t state, const std::string& programName) {
-    TDMMain& m = Module();
-    RunWrite(m.fibtrans1, m.firbSPSetState, [&](Statement& st) {
+    return RunWrite(m.fibtrans1, m.firbSPSetState, [&](Statement& st) {
         st.SetParam("ASTATE", static_cast<std::int64_t>(state));
         st.SetParam("APROGRAMNAME", programName);
     });
+}
+
+TWriteResult TDBFunc::SetProgramStateByProcess(std::int16_t state, const std::string& processName) {
+    // The state is set by program name, which the catalogue keeps unique, so the name read for this
+    // process names no other entry.
+    std::string programName;
+    if (!GetProgramByProcess(processName, programName))
+        return TWriteResult::Failed;
+    return SetProgramState(state, programName);
 }
 
 int TDBFunc::FindInList(const TStringList& list, const std::string& text) {

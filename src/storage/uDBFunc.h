@@ -9,17 +9,28 @@
 
 using TStringList = std::vector<std::string>;
 
+// The outcome of a writing operation: done, or why the database refused it (the transaction is rolled
+// back). A failing roll-back is not an outcome: it leaves the operation as an error.
+enum class TWriteResult {
+    Done,
+    ProcessNameExists, // another entry has this process name
+    ProgramNameExists, // another entry has this program name
+    TooLong,           // a text longer than its column
+    BlankName,         // a process or program name that is empty or blank
+    Failed             // any other refusal
+};
+
 class TDBFunc {
 public:
     // OpenDatabase: the fallback opening of the connection (data/abc.gdb below the application folder)
     // when it is not open yet. Throws std::runtime_error (GBK text) when that opening fails.
     TDBFunc();
 
-    // Stores one sample in its own transaction. Silent on failure, except when the roll-back fails too
-    // (for instance with the connection closed): then it throws.
-    static void InsertSample(const std::string& timeText, const std::string& caption, const std::string& processName,
-                             const std::string& description);
-    static void DeleteAllSamples();
+    // Stores one Sample in its own transaction. A refusal is only reported by the result, except when the
+    // roll-back fails too (for instance with the connection closed): then it throws.
+    static TWriteResult InsertSample(const std::string& timeText, const std::string& caption,
+                                     const std::string& processName, const std::string& description);
+    static TWriteResult DeleteAllSamples();
     // Loads the samples with from <= TIMEDETAIL <= to. Leaves from unchanged when rows were found,
     // writes "-1" into it when none, "-2" when the query failed.
     static void QuerySamples(std::string& from, const std::string& to);
@@ -32,12 +43,18 @@ public:
     // Program names of the entries whose state is at least lowestState ("0" all, "1" work programs).
     static bool ListPrograms(TStringList& list, const std::string& lowestState);
     static bool GetProgramInfo(const std::string& programName, std::string& processName, std::string& description);
-    static void InsertProgram(const std::string& processName, const std::string& programName,
-                              const std::string& description);
-    static void UpdateProgram(const std::string& processName, const std::string& programName,
-                              const std::string& description);
-    static void DeleteProgram(const std::string& processName);
-    static void SetProgramState(std::int16_t state, const std::string& programName);
+    // The program name of the entry with this process name; false when there is none or the query failed.
+    static bool GetProgramByProcess(const std::string& processName, std::string& programName);
+    // The catalogue writes, with the same roll-back and throw as InsertSample.
+    static TWriteResult InsertProgram(const std::string& processName, const std::string& programName,
+                                      const std::string& description);
+    static TWriteResult UpdateProgram(const std::string& processName, const std::string& programName,
+                                      const std::string& description);
+    static TWriteResult DeleteProgram(const std::string& processName);
+    static TWriteResult SetProgramState(std::int16_t state, const std::string& programName);
+    // Sets the state of the entry found by its process name; its names and description stay. Failed when
+    // no entry has that process name.
+    static TWriteResult SetProgramStateByProcess(std::int16_t state, const std::string& processName);
     // Index of the first item equal to text after trimming both, or -1.
     static int FindInList(const TStringList& list, const std::string& text);
 };

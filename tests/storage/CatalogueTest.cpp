@@ -152,28 +152,53 @@ TEST_F(Catalogue, ListProgramsStateIsAValue) {
     EXPECT_FALSE(TDBFunc::ListPrograms(list, "99999999999999999999"));
 }
 
-TEST_F(Catalogue, RefusedWritesAreRolledBackSilently) {
-    TDBFunc::InsertProgram("winword.exe", "Word", "first");
+TEST_F(Catalogue, RefusedWritesAreRolledBackAndSayWhy) {
+    EXPECT_EQ(TDBFunc::InsertProgram("winword.exe", "Word", "first"), TWriteResult::Done);
     const auto before = Rows();
 
     // The same process name, the same program name (trailing blanks do not make a new name), blank names.
-    EXPECT_NO_THROW(TDBFunc::InsertProgram("winword.exe", "Word 2", "second"));
-    EXPECT_NO_THROW(TDBFunc::InsertProgram("word2.exe", "Word  ", "second"));
-    EXPECT_NO_THROW(TDBFunc::InsertProgram("", "", ""));
-    EXPECT_NO_THROW(TDBFunc::InsertProgram("  ", "Blank", ""));
-    // Too long for the procedure's parameter.
-    EXPECT_NO_THROW(TDBFunc::InsertProgram("long.exe", "Long", std::string(1001, 'd')));
+    EXPECT_EQ(TDBFunc::InsertProgram("winword.exe", "Word 2", "second"), TWriteResult::ProcessNameExists);
+    EXPECT_EQ(TDBFunc::InsertProgram("winword.exe", "Word", "second"), TWriteResult::ProcessNameExists);
+    EXPECT_EQ(TDBFunc::InsertProgram("word2.exe", "Word  ", "second"), TWriteResult::ProgramNameExists);
+    EXPECT_EQ(TDBFunc::InsertProgram("", "", ""), TWriteResult::BlankName);
+    EXPECT_EQ(TDBFunc::InsertProgram("  ", "Blank", ""), TWriteResult::BlankName);
+    // Too long for the procedure's parameters, and beyond what any parameter takes.
+    EXPECT_EQ(TDBFunc::InsertProgram("long.exe", "Long", std::string(1001, 'd')), TWriteResult::TooLong);
+    EXPECT_EQ(TDBFunc::InsertProgram(std::string(261, 'p'), "Long", ""), TWriteResult::TooLong);
+    EXPECT_EQ(TDBFunc::InsertProgram("long.exe", std::string(40000, 'n'), ""), TWriteResult::TooLong);
     EXPECT_EQ(Rows(), before);
     EXPECT_FALSE(db.Module().fibtrans1.Active());
 
-    // Renaming onto another entry's program name is refused too.
-    TDBFunc::InsertProgram("qq.exe", "QQ", "");
-    EXPECT_NO_THROW(TDBFunc::UpdateProgram("qq.exe", "Word", "x"));
+    // Renaming onto another entry's program name is refused too; a long description as well.
+    EXPECT_EQ(TDBFunc::InsertProgram("qq.exe", "QQ", ""), TWriteResult::Done);
+    EXPECT_EQ(TDBFunc::UpdateProgram("qq.exe", "Word", "x"), TWriteResult::ProgramNameExists);
+    EXPECT_EQ(TDBFunc::UpdateProgram("qq.exe", "QQ", std::string(1001, 'd')), TWriteResult::TooLong);
     EXPECT_EQ(Programs("0"), (TStringList{"Word", "QQ"}));
 
-    // Nothing is left half-done: the next write goes through.
-    TDBFunc::InsertProgram("excel.exe", "Excel", "");
-    EXPECT_EQ(Rows().size(), 3u);
+    // Nothing is left half-done: the next writes go through.
+    EXPECT_EQ(TDBFunc::InsertProgram("excel.exe", "Excel", ""), TWriteResult::Done);
+    EXPECT_EQ(TDBFunc::UpdateProgram("excel.exe", "Excel 2", ""), TWriteResult::Done);
+    EXPECT_EQ(TDBFunc::SetProgramState(1, "QQ"), TWriteResult::Done);
+    EXPECT_EQ(TDBFunc::DeleteProgram("qq.exe"), TWriteResult::Done);
+    EXPECT_EQ(Rows().size(), 2u);
+}
+
+TEST_F(Catalogue, StateByProcessNameMarksThatEntryOnly) {
+    TDBFunc::InsertProgram("notepad.exe", "Editor", "text");
+    // Another process's entry whose program name is what a window caption might say.
+    TDBFunc::InsertProgram("other.exe", "notepad.exe", "");
+    std::string name;
+    EXPECT_TRUE(TDBFunc::GetProgramByProcess("notepad.exe", name));
+    EXPECT_EQ(name, "Editor");
+    name = "keep";
+    EXPECT_FALSE(TDBFunc::GetProgramByProcess("missing.exe", name));
+    EXPECT_EQ(name, "keep");
+
+    EXPECT_EQ(TDBFunc::SetProgramStateByProcess(1, "notepad.exe"), TWriteResult::Done);
+    EXPECT_EQ(TDBFunc::SetProgramStateByProcess(1, "missing.exe"), TWriteResult::Failed);
+    EXPECT_EQ(Rows(), (std::vector<std::vector<std::string>>{{"notepad.exe", "Editor", "text", "1"},
+                                                             {"other.exe", "notepad.exe", "", "0"}}));
+    EXPECT_EQ(WorkProcesses(), (TStringList{"notepad.exe"}));
 }
 
 TEST_F(Catalogue, ConnectionClosed) {
