@@ -17,6 +17,24 @@ TStringList LoadProgramNames(const std::string& lowestState) {
     return names;
 }
 
+std::string RefusalText(TWriteResult result) {
+    switch (result) {
+    case TWriteResult::Done:
+        return {};
+    case TWriteResult::ProcessNameExists:
+        return vh::text::Utf8ToGbk("该进程名已存在，不能重复添加。");
+    case TWriteResult::ProgramNameExists:
+        return vh::text::Utf8ToGbk("该程序名称已被其他程序使用。");
+    case TWriteResult::TooLong:
+        return vh::text::Utf8ToGbk("输入的内容太长，请缩短后再试。");
+    case TWriteResult::BlankName:
+        return vh::text::Utf8ToGbk("程序名称和进程名都不能为空。");
+    case TWriteResult::Failed:
+        break;
+    }
+    return vh::text::Utf8ToGbk("数据库拒绝了此次保存。");
+}
+
 bool ContainsIgnoreCase(const TStringList& items, std::string_view name) {
     for (const auto& item : items) {
         if (vh::text::EqualsIgnoreAsciiCase(item, name))

@@ -11,6 +11,9 @@ namespace vh::catalogue {
 // the catalogue lists nothing or the query fails.
 TStringList LoadProgramNames(const std::string& lowestState);
 
+// Why a catalogue write was refused, as one short sentence for the user (GBK); empty for Done.
+std::string RefusalText(TWriteResult result);
+
 // True when items holds name, ignoring the case of ASCII letters.
 bool ContainsIgnoreCase(const TStringList& items, std::string_view name);
 

@@ -127,10 +127,16 @@ void TProgramManagePage::btn35Click() {
         host_.ShowNotice(vh::text::Utf8ToGbk("信息"), vh::text::Utf8ToGbk("请填写好待选工作程序的信息"));
         return;
     }
+    TWriteResult result = TWriteResult::Done;
     try {
-        TDBFunc::UpdateProgram(processName, programName, description);
+        result = TDBFunc::UpdateProgram(processName, programName, description);
     } catch (const std::exception& e) {
         vh::ShowApplicationError(e.what());
+        return;
+    }
+    // A refused change leaves the fields as typed, so the user can correct them.
+    if (result != TWriteResult::Done) {
+        host_.ShowNotice(vh::text::Utf8ToGbk("错误"), vh::catalogue::RefusalText(result));
         return;
     }
     FillPage();

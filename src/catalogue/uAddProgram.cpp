@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "catalogue/Catalogue.h"
 #include "monitor/DialogFrame.h"
 #include "monitor/uDealUnwork.h"
 #include "platform/Text.h"
@@ -43,6 +44,11 @@ TfrmAddWorkProgram::TfrmAddWorkProgram(QWidget* parent) : QDialog(parent) {
     suiEdtprocessname = AddField(this, "suiEdtprocessname", QStringLiteral("程序对应进程名："), 80);
     suiEdtprocessDes = AddField(this, "suiEdtprocessDes", QStringLiteral("程序对应的描述："), 112);
 
+    lblStatus = vh::monitor::AddLabel(this, QString(), QPoint(20, 138), Qt::red);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->resize(320, 16);
+    lblStatus->hide();
+
     btn32 = new QPushButton(QStringLiteral("添加"), this);
     btn32->setObjectName(QStringLiteral("btn32"));
     btn32->setGeometry(80, 160, 75, 22);
@@ -62,6 +68,7 @@ void TfrmAddWorkProgram::Prefill(const std::string& processName, const std::stri
     suiEdtprocessname->setText(vh::FromGbk(processName));
     suiEdtProgramName->setText(vh::FromGbk(programName));
     suiEdtprocessDes->setText(vh::FromGbk(description));
+    lblStatus->hide();
 }
 
 void TfrmAddWorkProgram::SetMode(int mode) {
@@ -82,13 +89,23 @@ void TfrmAddWorkProgram::btn32Click() {
     const std::string processName = vh::text::Trim(vh::ToGbk(suiEdtprocessname->text()));
     const std::string programName = vh::text::Trim(vh::ToGbk(suiEdtProgramName->text()));
     const std::string description = vh::text::Trim(vh::ToGbk(suiEdtprocessDes->text()));
+    TWriteResult result = TWriteResult::Done;
     try {
-        TDBFunc::InsertProgram(processName, programName, description);
-        if (mode_ == 1)
-            TDBFunc::SetProgramState(1, programName);
+        result = TDBFunc::InsertProgram(processName, programName, description);
+        if (mode_ == 1 && result == TWriteResult::Done)
+            result = TDBFunc::SetProgramState(1, programName);
+        else if (mode_ == 1 && result == TWriteResult::ProcessNameExists)
+            // Already catalogued, perhaps under another name: that entry becomes the work program.
+            result = TDBFunc::SetProgramStateByProcess(1, processName);
     } catch (const std::exception& e) {
         // Only a failed roll-back gets here (no connection): shown, and the handler ends there.
         vh::ShowApplicationError(e.what());
+        return;
+    }
+    if (result != TWriteResult::Done) {
+        // The dialog stays open with what was typed.
+        lblStatus->setText(vh::FromGbk(vh::catalogue::RefusalText(result)));
+        lblStatus->show();
         return;
     }
     accept();

@@ -30,6 +30,8 @@ public:
     void ShowNonBlocking();
 
     QLabel* lblHeading;
+    // Why the last "添加" was refused; hidden until then and at every prefill.
+    QLabel* lblStatus;
     QLineEdit* suiEdtProgramName;
     QLineEdit* suiEdtprocessname;
     QLineEdit* suiEdtprocessDes;

@@ -272,19 +272,25 @@ TEST_F(CataloguePages, NewOpensTheAddDialogModally) {
     page.SetAddDialog(&add);
     page.FillPage();
 
-    // Three empty fields still go to the database, which refuses blank names.
+    // Three empty fields still go to the database, which refuses blank names: the dialog says so and
+    // stays open.
     add.Prefill("x", "y", "z");
     bool modal = false;
-    QString heading;
+    QString heading, status;
     vh::test::AnswerNextModal([&](QWidget* w) {
         modal = w == &add;
         heading = add.lblHeading->text();
         EXPECT_EQ(add.suiEdtprocessname->text(), QString());
+        EXPECT_FALSE(add.lblStatus->isVisibleTo(&add));
         add.btn32->click();
+        EXPECT_TRUE(add.isVisible());
+        status = add.lblStatus->isVisibleTo(&add) ? add.lblStatus->text() : QString();
+        add.btn33->click();
     });
     page.btn32->click();
     EXPECT_TRUE(modal);
     EXPECT_EQ(heading, QStringLiteral("请输入待添加为可选程序的具体信息："));
+    EXPECT_EQ(status, QStringLiteral("程序名称和进程名都不能为空。"));
     EXPECT_EQ(Count(), "0");
     EXPECT_EQ(page.sLB3->count(), 0);
 
@@ -310,6 +316,71 @@ TEST_F(CataloguePages, NewOpensTheAddDialogModally) {
     });
     page.btn32->click();
     EXPECT_EQ(Count(), "1");
+}
+
+TEST_F(CataloguePages, RefusedAddsAndChangesSayWhyAndKeepWhatWasTyped) {
+    Add("notepad.exe", "Editor", 1, "text");
+    Add("calc.exe", "Calculator", 0, "sums");
+    TProgramManagePage page(host_);
+    TfrmAddWorkProgram add;
+    page.SetAddDialog(&add);
+    page.FillPage();
+
+    // A process name, then a program name that another entry holds, then a description too long for its
+    // column: each refusal is named in the dialog, which keeps the fields; the corrected entry goes in.
+    std::vector<QString> statuses;
+    vh::test::AnswerNextModal([&](QWidget*) {
+        const auto attempt = [&] {
+            add.btn32->click();
+            EXPECT_TRUE(add.isVisible());
+            statuses.push_back(add.lblStatus->isVisibleTo(&add) ? add.lblStatus->text() : QString());
+        };
+        add.suiEdtProgramName->setText(QStringLiteral("计算器"));
+        add.suiEdtprocessname->setText(QStringLiteral("calc.exe"));
+        add.suiEdtprocessDes->setText(QStringLiteral("写字"));
+        attempt();
+        add.suiEdtprocessname->setText(QStringLiteral("gnome-calculator"));
+        add.suiEdtProgramName->setText(QStringLiteral("Calculator"));
+        attempt();
+        add.suiEdtProgramName->setText(QStringLiteral("计算器"));
+        add.suiEdtprocessDes->setText(QString(1001, QLatin1Char('d')));
+        attempt();
+        EXPECT_EQ(add.suiEdtProgramName->text(), QStringLiteral("计算器"));
+        EXPECT_EQ(add.suiEdtprocessname->text(), QStringLiteral("gnome-calculator"));
+        add.suiEdtprocessDes->setText(QStringLiteral("算数"));
+        add.btn32->click();
+    });
+    page.btn32->click();
+    EXPECT_EQ(statuses, (std::vector<QString>{QStringLiteral("该进程名已存在，不能重复添加。"),
+                                              QStringLiteral("该程序名称已被其他程序使用。"),
+                                              QStringLiteral("输入的内容太长，请缩短后再试。")}));
+    EXPECT_FALSE(add.isVisible());
+    EXPECT_EQ(Row("gnome-calculator"),
+              (std::vector<std::vector<std::string>>{{Utf8ToGbk("计算器"), Utf8ToGbk("算数"), "0"}}));
+    EXPECT_EQ(Row("calc.exe"), (std::vector<std::vector<std::string>>{{"Calculator", "sums", "0"}}));
+    EXPECT_TRUE(host_.notices.empty());
+
+    // "修改" onto another entry's program name: an error notice, the entry and the typed fields stay.
+    Select(page.sLB3, "Calculator");
+    page.suiEdtProgramName->setText(QStringLiteral("Editor"));
+    page.suiEdtDes->setText(QStringLiteral("new"));
+    page.btn35->click();
+    ASSERT_EQ(host_.notices.size(), 1u);
+    EXPECT_EQ(host_.notices[0].caption, Utf8ToGbk("错误"));
+    EXPECT_EQ(host_.notices[0].text, Utf8ToGbk("该程序名称已被其他程序使用。"));
+    EXPECT_EQ(Row("calc.exe"), (std::vector<std::vector<std::string>>{{"Calculator", "sums", "0"}}));
+    EXPECT_EQ(page.suiEdtProgramName->text(), QStringLiteral("Editor"));
+    EXPECT_EQ(page.suiEdtDes->text(), QStringLiteral("new"));
+    EXPECT_EQ(page.suiEdtProcessNme->text(), QStringLiteral("calc.exe"));
+
+    // A description too long for its column.
+    page.suiEdtProgramName->setText(QStringLiteral("Calculator"));
+    page.suiEdtDes->setText(QString(1001, QLatin1Char('d')));
+    page.btn35->click();
+    ASSERT_EQ(host_.notices.size(), 2u);
+    EXPECT_EQ(host_.notices[1].caption, Utf8ToGbk("错误"));
+    EXPECT_EQ(host_.notices[1].text, Utf8ToGbk("输入的内容太长，请缩短后再试。"));
+    EXPECT_EQ(Row("calc.exe"), (std::vector<std::vector<std::string>>{{"Calculator", "sums", "0"}}));
 }
 
 TEST_F(CataloguePages, AddingFromTheNoticeMakesAWorkProgram) {
@@ -355,6 +426,53 @@ TEST_F(CataloguePages, AddingFromTheNoticeMakesAWorkProgram) {
     ForegroundInfo = {"other.exe", "Other", 0, 1};
     handler.CheckNonWorkProgram();
     EXPECT_TRUE(notice.isVisible());
+}
+
+TEST_F(CataloguePages, AddingACataloguedProcessFromTheNoticeMarksThatEntry) {
+    // The process is catalogued under another program name; another process's entry is named like the
+    // window caption.
+    Add("game.exe", "Game", 0, "fun");
+    Add("other.exe", Utf8ToGbk("小游戏"), 0);
+    TfrmDealUnwork notice;
+    TfrmAddWorkProgram add;
+    notice.SetAddDialog(&add);
+    add.SetDealUnwork(&notice);
+    TUnworkHandler handler(settings_, notice);
+    ForegroundInfo = {"game.exe", Utf8ToGbk("小游戏"), 0, 4242};
+
+    handler.CheckNonWorkProgram();
+    ASSERT_TRUE(notice.isVisible());
+    notice.btnAddWork->click();
+    ASSERT_TRUE(add.isVisible());
+    add.btn32->click();
+    EXPECT_FALSE(add.isVisible());
+    EXPECT_FALSE(notice.isVisible());
+    EXPECT_EQ(Row("game.exe"), (std::vector<std::vector<std::string>>{{"Game", "fun", "1"}}));
+    EXPECT_EQ(State("other.exe"), "0");
+    EXPECT_EQ(Count(), "2");
+
+    // The next sample of that program raises nothing.
+    handler.CheckNonWorkProgram();
+    EXPECT_FALSE(notice.isVisible());
+
+    // A process not yet catalogued whose caption is another entry's program name: refused with the
+    // reason, that entry untouched; under a name of its own it becomes a work program.
+    ForegroundInfo = {"new.exe", Utf8ToGbk("小游戏"), 0, 77};
+    handler.CheckNonWorkProgram();
+    ASSERT_TRUE(notice.isVisible());
+    notice.btnAddWork->click();
+    add.btn32->click();
+    EXPECT_TRUE(add.isVisible());
+    EXPECT_EQ(add.lblStatus->text(), QStringLiteral("该程序名称已被其他程序使用。"));
+    EXPECT_EQ(State("other.exe"), "0");
+    EXPECT_EQ(Count(), "2");
+    add.suiEdtProgramName->setText(QStringLiteral("新游戏"));
+    add.btn32->click();
+    EXPECT_FALSE(add.isVisible());
+    EXPECT_EQ(Row("new.exe"), (std::vector<std::vector<std::string>>{{Utf8ToGbk("新游戏"), "", "1"}}));
+    EXPECT_EQ(State("other.exe"), "0");
+    handler.CheckNonWorkProgram();
+    EXPECT_FALSE(notice.isVisible());
 }
 
 TEST_F(CataloguePages, ClosedConnectionCountsEverySampleAsNonWork) {
