@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QStringLiteral>
 
 #include "analysis/StatisticPage.h"
@@ -20,6 +21,8 @@
 #include "toolkit/QtText.h"
 #include "update/Tips.h"
 #include "update/UpdateGui.h"
+
+#include <memory>
 
 TAppAssembly::TAppAssembly(TForm1& form) : form_(form) {
     auto& settings = form.rzIniInfo;
@@ -54,9 +57,15 @@ TAppAssembly::TAppAssembly(TForm1& form) : form_(form) {
 
     QObject::connect(form.tmrTimeRange, &vh::TTimer::OnTimer, &form,
                      [&form, &settings] { tmrTimeRangeTimer(settings, *form.tmrSave); });
-    QObject::connect(form.tmrSave, &vh::TTimer::OnTimer, &form, [&form] {
+    // While the database is away every tick fails, and the ticks go on inside the open box's loop: they
+    // still try to store and hand over, but add no box of their own.
+    auto writeWrongOpen = std::make_shared<bool>(false);
+    QObject::connect(form.tmrSave, &vh::TTimer::OnTimer, &form, [&form, writeWrongOpen] {
         SamplerHooks hooks;
-        hooks.showMessage = [&form](const std::string& text) {
+        hooks.showMessage = [&form, writeWrongOpen](const std::string& text) {
+            if (*writeWrongOpen)
+                return;
+            const QScopedValueRollback<bool> open(*writeWrongOpen, true);
             QMessageBox::information(&form, QCoreApplication::applicationName(), vh::FromGbk(text));
         };
         hooks.handOver = [&form] {

@@ -1,6 +1,8 @@
 // The assembled program: the main window's timers reach the sampler, the database and the non-work
 // handling through the real wiring, as they do in the running program.
 #include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "ShellTestSupport.h"
@@ -12,6 +14,7 @@
 #include "platform/Clock.h"
 #include "storage/uDBFunc.h"
 #include "support/FakeWindowSystem.h"
+#include "support/ModalAnswerer.h"
 #include "support/TestDatabase.h"
 #include "update/Tips.h"
 
@@ -70,6 +73,51 @@ TEST_F(AssemblyTest, AWorkProgramIsSampledWithoutAReaction) {
 
     EXPECT_EQ(Rows(), 2u);
     EXPECT_FALSE(assembly_->DealUnwork()->isVisible());
+}
+
+TEST_F(AssemblyTest, WithoutTheDatabaseOneWriteWrongBoxAtATimeAndTicksStillHandOver) {
+    db_.CloseConnection();
+    TfrmDealUnwork* notice = assembly_->DealUnwork();
+    std::vector<QWidget*> boxes;
+    QString text;
+    bool handedOverInside = false;
+    vh::test::AnswerNextModal([&](QWidget* box) {
+        boxes.push_back(box);
+        text = qobject_cast<QMessageBox*>(box) ? qobject_cast<QMessageBox*>(box)->text() : QString();
+        // Any further box is counted and closed, so the test ends either way.
+        QTimer other;
+        QObject::connect(&other, &QTimer::timeout, [&] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (w && w != box) {
+                boxes.push_back(w);
+                w->close();
+            }
+        });
+        other.start(20);
+        // Two more ticks inside the open box's loop.
+        emit form_->tmrSave->OnTimer();
+        emit form_->tmrSave->OnTimer();
+        handedOverInside = notice->isVisible();
+        notice->hide();
+        box->close();
+    });
+    emit form_->tmrSave->OnTimer();
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(text, QStringLiteral("write wrong"));
+    EXPECT_TRUE(handedOverInside);
+    // The first tick hands over once its box is closed.
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(ForegroundInfo.ExeName, "notepad.exe");
+
+    // A later failing tick shows the box again.
+    notice->hide();
+    vh::test::AnswerNextModal([&](QWidget* box) {
+        boxes.push_back(box);
+        box->close();
+    });
+    emit form_->tmrSave->OnTimer();
+    EXPECT_EQ(boxes.size(), 2u);
 }
 
 TEST_F(AssemblyTest, ScheduleTickArmsSamplingInsideThePeriod) {
