@@ -1,6 +1,10 @@
 #include "monitor/Sampler.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
@@ -14,6 +18,10 @@ namespace {
 constexpr std::size_t kCaptionBytes = 254;
 // The stored column's width; the platforms' names stay below it, a longer one is cut, not refused.
 constexpr std::size_t kExeNameBytes = 260;
+
+// A trace entry that would take the file past this moves it aside to logd.old.txt (replacing an older
+// one) and starts a new file: two lines per examined process per tick would otherwise fill the disk.
+constexpr std::uintmax_t kTraceFileLimit = 8u * 1024u * 1024u;
 
 #ifdef _WIN32
 constexpr const char* kLineEnd = "\r\n";
@@ -45,8 +53,17 @@ bool WriteTraceLog(const std::string& message) {
     entry += kLineEnd;
     entry += message;
     entry += kLineEnd;
+    const std::string path = TraceFilePath();
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size > 0 && size + entry.size() > kTraceFileLimit) {
+        const std::string old = path.substr(0, path.size() - std::strlen(".txt")) + ".old.txt";
+        // Removed first: a rename onto an existing file fails on Windows.
+        std::remove(old.c_str());
+        std::rename(path.c_str(), old.c_str());
+    }
     // Opened and closed per entry, so the file is complete whenever the program stops.
-    std::FILE* f = std::fopen(TraceFilePath().c_str(), "ab");
+    std::FILE* f = std::fopen(path.c_str(), "ab");
     if (!f)
         return false;
     const bool written = std::fwrite(entry.data(), 1, entry.size(), f) == entry.size();

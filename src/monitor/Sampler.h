@@ -25,8 +25,9 @@ bool IsCandidateWindow(vh::platform::WindowId w);
 
 // The trace file: "c:\logd.txt" on Windows, logd.txt in the application folder elsewhere.
 std::string TraceFilePath();
-// Appends one entry (the long time of day, then the message). A file that cannot be written loses the
-// entry and nothing else: the trace must never stop sampling. False when the entry was lost.
+// Appends one entry (the long time of day, then the message). An entry that would take the file past
+// 8 MiB first renames it to logd.old.txt beside it (replacing an older one). A file that cannot be
+// written loses the entry and nothing else: the trace must never stop sampling. False when it was lost.
 bool WriteTraceLog(const std::string& message);
 
 // One sample through vh::platform::TheWindowSystem(). Errors of the window system propagate.

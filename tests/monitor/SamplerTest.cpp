@@ -314,6 +314,42 @@ TEST_F(SamplerTest, TraceFileGetsTwoLinesPerEntryAndIsAppended) {
                                    caption + " name:" + vh::text::Utf8ToGbk("游戏.exe") + "\n");
 }
 
+TEST_F(SamplerTest, FullTraceFileMovesToTheOldOneAndStartsAfresh) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the trace file lies at a fixed place on Windows";
+#endif
+    const std::uintmax_t limit = 8u * 1024u * 1024u;
+    const std::string entry = "9:05:03\nx\n";
+    // Months of trace; an older moved-aside file is replaced.
+    {
+        std::ofstream(dir_ / "logd.txt", std::ios::binary) << "first";
+        std::ofstream(dir_ / "logd.old.txt", std::ios::binary) << "older";
+    }
+    fs::resize_file(dir_ / "logd.txt", limit - entry.size());
+
+    // Exactly up to the limit: appended.
+    EXPECT_TRUE(WriteTraceLog("x"));
+    EXPECT_EQ(fs::file_size(dir_ / "logd.txt"), limit);
+    EXPECT_EQ(fs::file_size(dir_ / "logd.old.txt"), 5u);
+
+    // One byte past it: the full file becomes the old one, the entry starts a new file.
+    EXPECT_TRUE(WriteTraceLog("y"));
+    EXPECT_EQ(TraceFileText(), "9:05:03\ny\n");
+    ASSERT_EQ(fs::file_size(dir_ / "logd.old.txt"), limit);
+    std::ifstream old(dir_ / "logd.old.txt", std::ios::binary);
+    std::string head(5, '\0');
+    old.read(head.data(), 5);
+    EXPECT_EQ(head, "first");
+    old.seekg(static_cast<std::streamoff>(limit - entry.size()));
+    std::string tail(entry.size(), '\0');
+    old.read(tail.data(), static_cast<std::streamsize>(tail.size()));
+    EXPECT_EQ(tail, entry);
+
+    EXPECT_TRUE(WriteTraceLog("z"));
+    EXPECT_EQ(TraceFileText(), "9:05:03\ny\n9:05:03\nz\n");
+    EXPECT_EQ(fs::file_size(dir_ / "logd.old.txt"), limit);
+}
+
 TEST_F(SamplerTest, ErrorDuringTickStopsTheTimerSilently) {
     fake_->AddProcess(9, "game.exe");
     fake_->AddWindow(3, "game", 9);
