@@ -45,8 +45,67 @@ TEST_F(ProfileString, NamesMatchIgnoringAsciiCaseAndFirstDuplicateWins) {
     EXPECT_EQ(Read("System", "UNWORK"), "3");
     EXPECT_EQ(Read("system", "autorun"), "0");
     EXPECT_EQ(Read("TimeConfig", "TaskExecutype"), "0");
-    // A repeated section continues the first one.
-    EXPECT_EQ(Read("System", "InformStr"), "later");
+}
+
+TEST_F(ProfileString, OnlyTheFirstOccurrenceOfARepeatedSectionIsReadAndWritten) {
+    const std::string later = "[Security]\r\nStartPasswd=0\r\nPasswd=later\r\n";
+    WriteAll(ini, "[Security]\r\nPasswd=first\r\n\r\n[System]\r\nAutoRun=0\r\n" + later);
+    EXPECT_EQ(Read("Security", "Passwd"), "first");
+    EXPECT_EQ(Read("security", "StartPasswd"), "<def>");
+
+    // A new key goes to the end of the first occurrence, a known one is replaced there; the later
+    // occurrence stays as it was.
+    WriteProfileString(ini, "Security", "StartPasswd", "1");
+    WriteProfileString(ini, "SECURITY", "Passwd", "new");
+    EXPECT_EQ(ReadAll(ini), "[Security]\r\nPasswd=new\r\nStartPasswd=1\r\n\r\n[System]\r\nAutoRun=0\r\n" + later);
+    EXPECT_EQ(Read("Security", "StartPasswd"), "1");
+    EXPECT_EQ(Read("Security", "Passwd"), "new");
+
+    // A header repeated at once opens an empty first occurrence.
+    WriteAll(ini, "[s]\n[s]\nk=later\n");
+    EXPECT_EQ(Read("s", "k"), "<def>");
+    WriteProfileString(ini, "s", "k", "v");
+    EXPECT_EQ(ReadAll(ini), "[s]\nk=v\n[s]\nk=later\n");
+}
+
+namespace {
+// The bytes Notepad saves as "Unicode": UTF-16 LE after the byte-order mark FF FE.
+std::string Utf16Le(const std::u16string& text) {
+    std::string out = "\xFF\xFE";
+    for (char16_t u : text) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    }
+    return out;
+}
+} // namespace
+
+TEST_F(ProfileString, Utf16FileWithByteOrderMarkIsReadAndEditedInUtf16) {
+    // A comment with a character GBK lacks, a lone surrogate and LF-only line breaks stay exactly as
+    // they are.
+    const std::u16string comment = u"; 备注 \U0001F600 \xD800 x\r\n";
+    WriteAll(ini, Utf16Le(comment + u"[Security]\r\nPasswd=abc\r\n[system]\r\nInformStr= 请专心工作 \r\nunwork=3\n"
+                                    u"[Security]\r\nStartPasswd=0\r\n"));
+    EXPECT_EQ(Read("Security", "Passwd"), "abc");
+    EXPECT_EQ(Read("System", "InformStr"), vh::text::Utf8ToGbk("请专心工作"));
+    EXPECT_EQ(Read("system", "unwork"), "3");
+    EXPECT_EQ(Read("Security", "StartPasswd"), "<def>");
+
+    WriteProfileString(ini, "System", "InformStr", vh::text::Utf8ToGbk("少看新闻"));
+    WriteProfileString(ini, "Security", "StartPasswd", "1");
+    WriteProfileString(ini, "OtherSettings", "TipInterval", "30");
+    EXPECT_EQ(ReadAll(ini), Utf16Le(comment + u"[Security]\r\nPasswd=abc\r\nStartPasswd=1\r\n[system]\r\n"
+                                              u"InformStr=少看新闻\r\nunwork=3\n[Security]\r\nStartPasswd=0\r\n"
+                                              u"[OtherSettings]\r\nTipInterval=30\r\n"));
+    EXPECT_EQ(Read("System", "InformStr"), vh::text::Utf8ToGbk("少看新闻"));
+    EXPECT_EQ(Read("Security", "StartPasswd"), "1");
+    EXPECT_EQ(Read("OtherSettings", "TipInterval"), "30");
+
+    // A file that is only the mark is an empty file in UTF-16.
+    WriteAll(ini, "\xFF\xFE");
+    EXPECT_EQ(Read("Security", "Passwd"), "<def>");
+    WriteProfileString(ini, "Security", "Passwd", "x");
+    EXPECT_EQ(ReadAll(ini), Utf16Le(u"[Security]\r\nPasswd=x\r\n"));
 }
 
 TEST_F(ProfileString, BlanksAroundNamesAndValuesAndOneQuotePairAreRemoved) {

@@ -11,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <string>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -291,6 +292,118 @@ bool ReplaceFile(const std::string& target, const std::string& data, const struc
     return true;
 }
 
+// A file saved as UTF-16 LE with a byte-order mark (Notepad's "Unicode"), as Windows reads and edits it:
+// the rules work on the text converted to GBK, line for line, and a write changes only the code units of
+// the edited line, so the other lines and the encoding stay as they were.
+struct Utf16Text {
+    std::u16string units; // after the byte-order mark
+    std::string oddByte;  // a last byte without its pair, kept as it was
+    std::vector<Line> lines;
+};
+
+bool IsUtf16LeWithBom(const std::string& raw) {
+    return raw.size() >= 2 && raw[0] == '\xFF' && raw[1] == '\xFE';
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// A lone surrogate becomes U+FFFD, which GBK shows as "?", as the Windows conversion does.
+std::string UnitsToGbk(std::u16string_view s) {
+    std::string utf8;
+    utf8.reserve(s.size() * 3);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        char32_t c = s[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        AppendUtf8(utf8, c);
+    }
+    return text::Utf8ToGbk(utf8);
+}
+
+std::u16string GbkToUnits(std::string_view gbk) {
+    const std::string utf8 = text::GbkToUtf8(gbk);
+    std::u16string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t n = text::Utf8SequenceLength(utf8, i);
+        if (n == 0) {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        const auto b = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(utf8[i + k])); };
+        char32_t c = n == 1   ? b(0)
+                     : n == 2 ? ((b(0) & 0x1F) << 6) | (b(1) & 0x3F)
+                     : n == 3 ? ((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F)
+                              : ((b(0) & 0x07) << 18) | ((b(1) & 0x3F) << 12) | ((b(2) & 0x3F) << 6) | (b(3) & 0x3F);
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (c >> 10));
+            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+        i += n;
+    }
+    return out;
+}
+
+// Decodes raw (which starts with the mark) and returns the GBK text the rules read: every line converted
+// on its own, with its own line break, so line i of the result is line i of the file.
+std::string DecodeUtf16(const std::string& raw, Utf16Text& t) {
+    const std::size_t count = (raw.size() - 2) / 2;
+    t.units.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        t.units[i] = static_cast<char16_t>(static_cast<unsigned char>(raw[2 + 2 * i]) |
+                                           (static_cast<unsigned char>(raw[3 + 2 * i]) << 8));
+    t.oddByte = raw.size() % 2 ? raw.substr(raw.size() - 1) : std::string();
+    std::string data;
+    std::size_t pos = 0;
+    while (pos < t.units.size()) {
+        const std::size_t nl = t.units.find(u'\n', pos);
+        const std::size_t stop = nl == std::u16string::npos ? t.units.size() : nl;
+        std::size_t end = stop;
+        if (nl != std::u16string::npos && end > pos && t.units[end - 1] == u'\r')
+            --end;
+        const std::size_t next = nl == std::u16string::npos ? t.units.size() : nl + 1;
+        t.lines.push_back({pos, end, next});
+        data += UnitsToGbk(std::u16string_view(t.units).substr(pos, end - pos));
+        if (nl != std::u16string::npos)
+            data += end < stop ? "\r\n" : "\n";
+        pos = next;
+    }
+    return data;
+}
+
+std::string EncodeUtf16(const std::u16string& units, const std::string& oddByte) {
+    std::string out = "\xFF\xFE";
+    out.reserve(2 + units.size() * 2 + oddByte.size());
+    for (char16_t u : units) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    }
+    return out + oddByte;
+}
+
 } // namespace
 
 std::string ReadProfileString(const std::string& path, const std::string& section, const std::string& key,
@@ -302,13 +415,21 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
     std::string data;
     if (LoadFile(ResolvePath(path), data, nullptr, false) != LoadResult::Ok)
         return def;
+    if (IsUtf16LeWithBom(data)) {
+        Utf16Text utf16;
+        data = DecodeUtf16(data, utf16);
+    }
+    // Only the first occurrence of a section counts, as with the Windows functions.
     bool inSection = false;
     for (const Line& l : SplitLines(data)) {
         const Parsed p = ParseLine(LineText(data, l));
-        if (p.kind == Parsed::Section)
+        if (p.kind == Parsed::Section) {
+            if (inSection)
+                break;
             inSection = text::EqualsIgnoreAsciiCase(p.name, sec);
-        else if (p.kind == Parsed::Key && inSection && text::EqualsIgnoreAsciiCase(p.name, k))
+        } else if (p.kind == Parsed::Key && inSection && text::EqualsIgnoreAsciiCase(p.name, k)) {
             return FinishValue(p.value);
+        }
     }
     return def;
 }
@@ -338,50 +459,83 @@ void WriteProfileString(const std::string& path, const std::string& section, con
         throw ProfileWriteError(error);
     if (loaded == LoadResult::Ok && access(target.c_str(), W_OK) != 0)
         throw ProfileWriteError(error);
+    Utf16Text utf16;
+    const bool isUtf16 = IsUtf16LeWithBom(data);
+    if (isUtf16)
+        data = DecodeUtf16(data, utf16);
 
     const std::size_t firstNl = data.find('\n');
     const std::string eol =
         (firstNl != std::string::npos && (firstNl == 0 || data[firstNl - 1] != '\r')) ? "\n" : "\r\n";
 
+    // Only the first occurrence of the section is read or written, as with the Windows functions.
     const std::vector<Line> lines = SplitLines(data);
     bool inSection = false;
     bool sectionFound = false;
-    bool inFirstSection = false;
-    std::size_t lastOfSection = 0; // index of the last non-blank line of the first matching section
-    std::string result;
-    bool done = false;
-    for (std::size_t i = 0; i < lines.size() && !done; ++i) {
+    std::size_t lastOfSection = 0; // index of the last non-blank line of the section
+    std::size_t keyLine = lines.size();
+    std::size_t valueStart = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         const Line& l = lines[i];
         const std::string_view lineText = LineText(data, l);
         const Parsed p = ParseLine(lineText);
         if (p.kind == Parsed::Section) {
+            if (inSection)
+                break;
             inSection = text::EqualsIgnoreAsciiCase(p.name, sec);
-            inFirstSection = inSection && !sectionFound;
-            if (inFirstSection)
+            if (inSection) {
+                sectionFound = true;
                 lastOfSection = i;
-            sectionFound = sectionFound || inSection;
+            }
         } else if (p.kind == Parsed::Key && inSection && text::EqualsIgnoreAsciiCase(p.name, k)) {
-            const std::size_t valueStart = l.end - lineText.size() + p.valueAt;
-            result = data.substr(0, valueStart) + v + data.substr(l.end);
-            done = true;
-        } else if (inFirstSection && !TrimView(lineText).empty()) {
+            keyLine = i;
+            valueStart = l.end - lineText.size() + p.valueAt;
+            break;
+        } else if (inSection && !TrimView(lineText).empty()) {
             lastOfSection = i;
         }
     }
-    if (!done) {
-        const std::string keyLine = k + "=" + v;
-        if (sectionFound) {
-            const Line& after = lines[lastOfSection];
-            result = data.substr(0, after.next);
-            if (after.next == after.end)
-                result += eol;
-            result += keyLine + eol + data.substr(after.next);
+
+    // One change: the value's text up to the end of its line, or new lines at a line boundary.
+    std::size_t from = data.size(), to = data.size();
+    std::string insert;
+    if (keyLine < lines.size()) {
+        from = valueStart;
+        to = lines[keyLine].end;
+        insert = v;
+    } else if (sectionFound) {
+        const Line& after = lines[lastOfSection];
+        from = to = after.next;
+        if (after.next == after.end)
+            insert = eol;
+        insert += k + "=" + v + eol;
+    } else {
+        if (!data.empty() && data.back() != '\n')
+            insert = eol;
+        insert += "[" + sec + "]" + eol + k + "=" + v + eol;
+    }
+
+    std::string result;
+    if (!isUtf16) {
+        result = data.substr(0, from) + insert + data.substr(to);
+    } else {
+        // The same change on the code units: after the line's first "=" to its end, or at the boundary.
+        std::size_t uFrom = utf16.units.size(), uTo = uFrom;
+        if (keyLine < lines.size()) {
+            const Line& u = utf16.lines[keyLine];
+            const std::size_t eq = utf16.units.find(u'=', u.begin);
+            if (eq == std::u16string::npos || eq >= u.end)
+                throw ProfileWriteError(error);
+            uFrom = eq + 1;
+            uTo = u.end;
         } else {
-            result = data;
-            if (!result.empty() && result.back() != '\n')
-                result += eol;
-            result += "[" + sec + "]" + eol + keyLine + eol;
+            for (std::size_t i = 0; i < lines.size(); ++i)
+                if (lines[i].next == from)
+                    uFrom = uTo = utf16.lines[i].next;
         }
+        std::u16string units = utf16.units;
+        units.replace(uFrom, uTo - uFrom, GbkToUnits(insert));
+        result = EncodeUtf16(units, utf16.oddByte);
     }
     if (!ReplaceFile(target, result, loaded == LoadResult::Ok ? &info : nullptr))
         throw ProfileWriteError(error);
