@@ -196,6 +196,59 @@ TEST_F(WindowsProfile, ByteOrderMarkDoesNotHideTheFirstSection) {
     EXPECT_EQ(Read("Security", "Passwd"), "new");
 }
 
+TEST_F(WindowsProfile, OnlyTheFirstOccurrenceOfARepeatedSectionIsReadAndWritten) {
+    WriteAll(ini, "[Security]\r\nPasswd=first\r\n\r\n[System]\r\nAutoRun=0\r\n[Security]\r\nStartPasswd=0\r\n"
+                  "Passwd=later\r\n");
+    EXPECT_EQ(Read("Security", "Passwd"), "first");
+    EXPECT_EQ(Read("security", "StartPasswd"), "<def>");
+    WriteProfileString(ini, "Security", "StartPasswd", "1");
+    WriteProfileString(ini, "SECURITY", "Passwd", "new");
+    EXPECT_EQ(Read("Security", "StartPasswd"), "1");
+    EXPECT_EQ(Read("Security", "Passwd"), "new");
+    const std::string after = ReadAll(ini);
+    EXPECT_LT(after.find("StartPasswd=1"), after.find("[System]")) << after;
+    EXPECT_NE(after.find("StartPasswd=0\r\nPasswd=later"), std::string::npos) << after;
+
+    WriteAll(ini, "[s]\n[s]\nk=later\n");
+    EXPECT_EQ(Read("s", "k"), "<def>");
+    WriteProfileString(ini, "s", "k", "v");
+    EXPECT_EQ(Read("s", "k"), "v");
+    EXPECT_NE(ReadAll(ini).find("k=later"), std::string::npos);
+}
+
+namespace {
+std::string Utf16Le(const std::u16string& text) {
+    std::string out = "\xFF\xFE";
+    for (char16_t u : text) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    }
+    return out;
+}
+} // namespace
+
+TEST_F(WindowsProfile, Utf16FileWithByteOrderMarkIsReadAndEditedInUtf16) {
+    WriteAll(ini, Utf16Le(u"; 备注 \U0001F600\r\n[Security]\r\nPasswd=abc\r\n[system]\r\nInformStr= 请专心工作 \r\n"
+                          u"unwork=3\r\n[Security]\r\nStartPasswd=0\r\n"));
+    EXPECT_EQ(Read("Security", "Passwd"), "abc");
+    EXPECT_EQ(Read("System", "InformStr"), Utf8ToGbk("请专心工作"));
+    EXPECT_EQ(Read("system", "unwork"), "3");
+    EXPECT_EQ(Read("Security", "StartPasswd"), "<def>");
+
+    WriteProfileString(ini, "System", "InformStr", Utf8ToGbk("少看新闻"));
+    WriteProfileString(ini, "Security", "StartPasswd", "1");
+    WriteProfileString(ini, "OtherSettings", "TipInterval", "30");
+    EXPECT_EQ(Read("System", "InformStr"), Utf8ToGbk("少看新闻"));
+    EXPECT_EQ(Read("Security", "StartPasswd"), "1");
+    EXPECT_EQ(Read("OtherSettings", "TipInterval"), "30");
+    EXPECT_EQ(Read("Security", "Passwd"), "abc");
+    const std::string after = ReadAll(ini);
+    EXPECT_EQ(after.substr(0, 2), "\xFF\xFE");
+    EXPECT_NE(after.find(Utf16Le(u"InformStr=少看新闻").substr(2)), std::string::npos);
+    EXPECT_NE(after.find(Utf16Le(u"\U0001F600").substr(2)), std::string::npos);
+    EXPECT_EQ(after.find("TipInterval"), std::string::npos); // no 8-bit line appended
+}
+
 TEST_F(WindowsProfile, AccessorReadsFlagsAndNumbersThroughTheSystemFunctions) {
     TSettingsAccessor rzIniInfo;
     rzIniInfo.SetSettingsPath(ini);
