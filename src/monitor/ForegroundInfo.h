@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Clock.h"
 #include "platform/WindowSystem.h"
 
 struct TForegroundInfo {
@@ -10,6 +11,8 @@ struct TForegroundInfo {
     std::string Caption; // GBK
     vh::platform::WindowId WindowHandle = 0;
     std::uint32_t ProcessId = 0;
+    // The tick's moment: a later kill must not hit another process that was given the id since.
+    vh::DateTime SampleTime{};
 };
 
 // Written only by the sampler.

@@ -183,6 +183,23 @@ int ReadReactionModeValue(const TSettingsAccessor& settings) {
     return settings.ReadNumber(kSection, kModeKey, 0);
 }
 
+bool IsSampledProcess(const std::optional<vh::platform::ProcessIdentity>& identity, const std::string& exeName,
+                      const vh::DateTime& sampledAt) {
+    if (!identity || identity->exeName != exeName)
+        return false;
+    vh::DateTime second = sampledAt;
+    second.msec = 0;
+    return identity->started < vh::ToSystemTime(second) + std::chrono::seconds(1);
+}
+
+bool KillSampledProcess(vh::platform::WindowSystem& ws, std::uint32_t pid, const std::string& exeName,
+                        const vh::DateTime& sampledAt) {
+    // Pid 0 means no notice was ever filled; on Linux kill(0) would hit our own process group.
+    if (pid == 0 || !IsSampledProcess(ws.IdentifyProcess(pid), exeName, sampledAt))
+        return false;
+    return ws.TerminateProcess(pid);
+}
+
 void CheckNonWorkProgram(const TForegroundInfo& sample, const NonWorkActions& actions) {
     std::optional<TStringList> work;
     if (actions.listWorkProcesses)
@@ -196,7 +213,8 @@ void CheckNonWorkProgram(const TForegroundInfo& sample, const NonWorkActions& ac
     switch (r.kind) {
     case Reaction::Notice:
         if (actions.showNotice)
-            actions.showNotice(r.title, r.message, r.layout, sample.ExeName, sample.Caption, sample.ProcessId);
+            actions.showNotice(r.title, r.message, r.layout, sample.ExeName, sample.Caption, sample.ProcessId,
+                               sample.SampleTime);
         break;
     case Reaction::CloseWindow:
         if (actions.requestClose)

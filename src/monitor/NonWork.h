@@ -80,10 +80,20 @@ struct NonWorkActions {
     std::function<std::string()> readReminderText;
     std::function<int()> readReactionMode;
     std::function<void(const std::string& title, const std::string& message, int layout, const std::string& processName,
-                       const std::string& programName, std::uint32_t pid)>
+                       const std::string& programName, std::uint32_t pid, const vh::DateTime& sampledAt)>
         showNotice;
     std::function<void(vh::platform::WindowId)> requestClose;
 };
+
+// True when identity (what now runs under the sampled id) is the sampled process: the same executable
+// name, started before the sample. The sample's moment has whole seconds, so a start within its second
+// still counts as before.
+bool IsSampledProcess(const std::optional<vh::platform::ProcessIdentity>& identity, const std::string& exeName,
+                      const vh::DateTime& sampledAt);
+// Kills pid only while it still names the sampled process; an id handed on to another process since is left
+// alone, as an ended one is. True when the kill was made.
+bool KillSampledProcess(vh::platform::WindowSystem& ws, std::uint32_t pid, const std::string& exeName,
+                        const vh::DateTime& sampledAt);
 
 // One hand-over: a fresh work-process list every time, then the reaction of the stored mode when the
 // sampled program is not among them. A failing query leaves the list short, which only means "react".

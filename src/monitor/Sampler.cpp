@@ -110,11 +110,13 @@ void TakeSample(const SamplerHooks& hooks) {
     if (!found)
         return;
 
-    const std::string timeText = vh::FormatSampleTime(vh::Now());
+    const vh::DateTime now = vh::Now();
+    const std::string timeText = vh::FormatSampleTime(now);
     ForegroundInfo.ExeName = exeName;
     ForegroundInfo.Caption = caption;
     ForegroundInfo.WindowHandle = window;
     ForegroundInfo.ProcessId = pid;
+    ForegroundInfo.SampleTime = now;
     trace("current_caption:" + caption + " name:" + exeName);
 
     if (hooks.insertSample) {

@@ -22,9 +22,9 @@ int TUnworkHandler::ReadReactionMode() {
 }
 
 void TUnworkHandler::ShowUnworkNotice(const std::string& title, const std::string& message, int layout,
-                                      const std::string& processName, const std::string& programName,
-                                      std::uint32_t pid) {
-    notice_.ShowUnworkNotice(title, message, layout, processName, programName, pid);
+                                      const std::string& processName, const std::string& programName, std::uint32_t pid,
+                                      const vh::DateTime& sampledAt) {
+    notice_.ShowUnworkNotice(title, message, layout, processName, programName, pid, sampledAt);
 }
 
 void TUnworkHandler::CheckNonWorkProgram() {
@@ -39,8 +39,9 @@ void TUnworkHandler::CheckNonWorkProgram() {
     actions.readReminderText = [this] { return vh::monitor::ReadReminderText(settings_); };
     actions.readReactionMode = [this] { return ReadReactionMode(); };
     actions.showNotice = [this](const std::string& title, const std::string& message, int layout,
-                                const std::string& processName, const std::string& programName, std::uint32_t pid) {
-        ShowUnworkNotice(title, message, layout, processName, programName, pid);
+                                const std::string& processName, const std::string& programName, std::uint32_t pid,
+                                const vh::DateTime& sampledAt) {
+        ShowUnworkNotice(title, message, layout, processName, programName, pid, sampledAt);
     };
     actions.requestClose = [this](vh::platform::WindowId window) {
         if (window == 0)

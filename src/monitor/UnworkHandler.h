@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/Clock.h"
+
 class TSettingsAccessor;
 class TfrmDealUnwork;
 
@@ -29,7 +31,8 @@ public:
     int ReadReactionMode();
     // Fills the notice and shows it without waiting.
     void ShowUnworkNotice(const std::string& title, const std::string& message, int layout,
-                          const std::string& processName, const std::string& programName, std::uint32_t pid);
+                          const std::string& processName, const std::string& programName, std::uint32_t pid,
+                          const vh::DateTime& sampledAt);
 
 private:
     TSettingsAccessor& settings_;

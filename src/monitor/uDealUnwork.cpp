@@ -87,8 +87,8 @@ void TfrmDealUnwork::ApplyLayout(int layout) {
 }
 
 void TfrmDealUnwork::ShowUnworkNotice(const std::string& title, const std::string& message, int layout,
-                                      const std::string& processName, const std::string& programName,
-                                      std::uint32_t pid) {
+                                      const std::string& processName, const std::string& programName, std::uint32_t pid,
+                                      const vh::DateTime& sampledAt) {
     lblTitle->setText(vh::FromGbk(vh::text::Trim(title)));
     lblTitle->adjustSize();
     message_ = vh::monitor::WrapNoticeText(message, vh::monitor::kNoticeLineWidth);
@@ -98,6 +98,7 @@ void TfrmDealUnwork::ShowUnworkNotice(const std::string& title, const std::strin
     processName_ = processName;
     programName_ = programName;
     processId_ = pid;
+    sampledAt_ = sampledAt;
     ShowAgain();
 }
 
@@ -112,13 +113,10 @@ void TfrmDealUnwork::btnKnowClick() {
 }
 
 void TfrmDealUnwork::btnCloseProgramClick() {
-    // Pid 0 means no notice was ever filled; on Linux kill(0) would hit our own process group.
-    if (processId_ != 0) {
-        try {
-            vh::platform::TheWindowSystem().TerminateProcess(processId_);
-        } catch (...) {
-            // Nothing is reported when the process cannot be reached.
-        }
+    try {
+        vh::monitor::KillSampledProcess(vh::platform::TheWindowSystem(), processId_, processName_, sampledAt_);
+    } catch (...) {
+        // Nothing is reported when the process cannot be reached.
     }
     close();
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Clock.h"
+
 class QLabel;
 class QPushButton;
 class TfrmAddWorkProgram;
@@ -20,8 +22,10 @@ public:
     void SetAddDialog(TfrmAddWorkProgram* dialog) { addDialog_ = dialog; }
 
     // Fills the notice and shows it without waiting; an open notice is refilled in place. Texts are GBK.
+    // sampledAt: the moment of the sample that named the process.
     void ShowUnworkNotice(const std::string& title, const std::string& message, int layout,
-                          const std::string& processName, const std::string& programName, std::uint32_t pid);
+                          const std::string& processName, const std::string& programName, std::uint32_t pid,
+                          const vh::DateTime& sampledAt);
     // Shows the notice again with the content of its last showing.
     void ShowAgain();
 
@@ -29,6 +33,7 @@ public:
     const std::string& ProcessName() const { return processName_; }
     const std::string& ProgramName() const { return programName_; }
     std::uint32_t ProcessId() const { return processId_; }
+    const vh::DateTime& SampledAt() const { return sampledAt_; }
     // The message as shown, GBK, line breaks LF CR.
     const std::string& MessageText() const { return message_; }
 
@@ -50,5 +55,6 @@ private:
     std::string processName_;
     std::string programName_;
     std::uint32_t processId_ = 0;
+    vh::DateTime sampledAt_{};
     std::string message_;
 };

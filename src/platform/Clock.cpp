@@ -39,12 +39,26 @@ DateTime Now() {
     return clock ? clock() : SystemNow();
 }
 
-void SetClock(std::function<DateTime()> clock) { TestClock() = std::move(clock); }
+void SetClock(std::function<DateTime()> clock) {
+    TestClock() = std::move(clock);
+}
+
+std::chrono::system_clock::time_point ToSystemTime(const DateTime& t) {
+    std::tm tm{};
+    tm.tm_year = t.year - 1900;
+    tm.tm_mon = t.month - 1;
+    tm.tm_mday = t.day;
+    tm.tm_hour = t.hour;
+    tm.tm_min = t.minute;
+    tm.tm_sec = t.second;
+    tm.tm_isdst = -1;
+    const std::time_t secs = std::mktime(&tm);
+    return std::chrono::system_clock::from_time_t(secs) + std::chrono::milliseconds(t.msec);
+}
 
 std::string FormatSampleTime(const DateTime& t) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
-                  t.second);
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
     return buf;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 // One injectable clock: schedule, sampling and analysis read the time only through it.
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -14,6 +15,10 @@ struct DateTime {
 DateTime Now();
 // Replaces the clock; an empty function restores the system clock.
 void SetClock(std::function<DateTime()> clock);
+
+// The moment a local date and time names (the milliseconds are kept). In the hour a clock change repeats,
+// the system picks one of the two.
+std::chrono::system_clock::time_point ToSystemTime(const DateTime& t);
 
 // "yyyy-mm-dd hh:nn:ss", 24-hour clock, zero-padded: the stored moment of a sample.
 std::string FormatSampleTime(const DateTime& t);

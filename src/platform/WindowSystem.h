@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,13 @@ struct ProcessEntry {
     std::string exeName; // the executable's file name as the system reports it (GBK)
 };
 
+// What tells one process from a later one that was given the same id.
+struct ProcessIdentity {
+    std::string exeName; // as SnapshotProcesses reports it
+    // Never later than the real start (Linux counts in clock ticks, 10 ms).
+    std::chrono::system_clock::time_point started;
+};
+
 class WindowSystem {
 public:
     virtual ~WindowSystem() = default;
@@ -48,6 +56,8 @@ public:
     // Asks the window to close and waits at most timeout for it to be handled. False when the window
     // does not exist or did not answer in time.
     virtual bool RequestClose(WindowId w, std::chrono::milliseconds timeout) = 0;
+    // The process now running under pid; nothing when there is none or it cannot be inspected.
+    virtual std::optional<ProcessIdentity> IdentifyProcess(std::uint32_t pid) = 0;
     // Ends the process at once (exit code 0xFFFFFFFF where the system has one). False on failure.
     virtual bool TerminateProcess(std::uint32_t pid) = 0;
 };

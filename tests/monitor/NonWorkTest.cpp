@@ -60,7 +60,7 @@ struct Recorder {
             return mode;
         };
         a.showNotice = [this](const std::string& t, const std::string& m, int l, const std::string& p,
-                              const std::string& c, std::uint32_t pid) {
+                              const std::string& c, std::uint32_t pid, const vh::DateTime&) {
             notices.push_back({t, m, l, p, c, pid});
         };
         a.requestClose = [this](vh::platform::WindowId w) { closes.push_back(w); };

@@ -238,6 +238,8 @@ TEST_F(SamplerTest, StoresTimeTextAndCaptionCutTo254Bytes) {
     EXPECT_EQ(stored_[0].time, "2024-03-02 09:05:03");
     EXPECT_EQ(stored_[0].caption, longCaption.substr(0, 254));
     EXPECT_EQ(ForegroundInfo.Caption, longCaption.substr(0, 254));
+    // The notice's kill checks the process against the moment of this tick.
+    EXPECT_EQ(vh::FormatSampleTime(ForegroundInfo.SampleTime), "2024-03-02 09:05:03");
     EXPECT_EQ(trace_.back(), "current_caption:" + longCaption.substr(0, 254) + " name:editor.exe");
 }
 

@@ -77,7 +77,7 @@ TEST_F(UnworkDialogs, NoticeWindowAndItsFilling) {
     EXPECT_FALSE(notice.isVisible());
 
     notice.ShowUnworkNotice(Utf8ToGbk(" \t注意哦\r\n"), vh::monitor::DefaultReminderText(), 0, "notepad.exe",
-                            Utf8ToGbk("记事本"), 77);
+                            Utf8ToGbk("记事本"), 77, {});
     EXPECT_TRUE(notice.isVisible());
     EXPECT_EQ(notice.lblTitle->text(), QStringLiteral("注意哦"));
     EXPECT_EQ(notice.MessageText(), vh::monitor::WrapNoticeText(vh::monitor::DefaultReminderText(), 44));
@@ -88,7 +88,7 @@ TEST_F(UnworkDialogs, NoticeWindowAndItsFilling) {
     EXPECT_EQ(notice.ProcessId(), 77u);
 
     // A second showing while the first is up refills the same window.
-    notice.ShowUnworkNotice(Utf8ToGbk("注意哦"), "short", 2, "calc.exe", "Calculator", 78);
+    notice.ShowUnworkNotice(Utf8ToGbk("注意哦"), "short", 2, "calc.exe", "Calculator", 78, {});
     EXPECT_TRUE(notice.isVisible());
     EXPECT_EQ(notice.lblMessage->text(), QStringLiteral("short"));
     EXPECT_EQ(notice.ProcessName(), "calc.exe");
@@ -104,34 +104,34 @@ TEST_F(UnworkDialogs, NoticeWindowAndItsFilling) {
 TEST_F(UnworkDialogs, ButtonLayoutsFollowEachShowing) {
     TfrmDealUnwork notice;
     const std::string text = vh::monitor::FixedReminderText();
-    notice.ShowUnworkNotice("t", text, 0, "a.exe", "A", 1);
+    notice.ShowUnworkNotice("t", text, 0, "a.exe", "A", 1, {});
     EXPECT_TRUE(Shown(notice.btnKnow));
     EXPECT_FALSE(Shown(notice.btnCloseProgram));
     EXPECT_EQ(notice.btnKnow->pos(), QPoint(34, 153));
     EXPECT_EQ(notice.btnCloseProgram->pos(), QPoint(132, 153));
 
     // Mode 3 after mode 0: both buttons, in their own places.
-    notice.ShowUnworkNotice("t", text, 2, "a.exe", "A", 1);
+    notice.ShowUnworkNotice("t", text, 2, "a.exe", "A", 1, {});
     EXPECT_TRUE(Shown(notice.btnKnow));
     EXPECT_TRUE(Shown(notice.btnCloseProgram));
     EXPECT_EQ(notice.btnKnow->pos(), QPoint(34, 153));
     EXPECT_EQ(notice.btnCloseProgram->pos(), QPoint(132, 153));
 
     // Mode 2: the kill button takes the place of the hidden "知道了".
-    notice.ShowUnworkNotice("t", text, 1, "a.exe", "A", 1);
+    notice.ShowUnworkNotice("t", text, 1, "a.exe", "A", 1, {});
     EXPECT_FALSE(Shown(notice.btnKnow));
     EXPECT_TRUE(Shown(notice.btnCloseProgram));
     EXPECT_EQ(notice.btnCloseProgram->pos(), QPoint(34, 153));
 
     // Mode 0 after mode 2: "知道了" is back and the kill button hidden at its own place again.
-    notice.ShowUnworkNotice("t", text, 0, "a.exe", "A", 1);
+    notice.ShowUnworkNotice("t", text, 0, "a.exe", "A", 1, {});
     EXPECT_TRUE(Shown(notice.btnKnow));
     EXPECT_EQ(notice.btnKnow->pos(), QPoint(34, 153));
     EXPECT_FALSE(Shown(notice.btnCloseProgram));
     EXPECT_EQ(notice.btnCloseProgram->pos(), QPoint(132, 153));
 
     for (int layout : {0, 1, 2}) {
-        notice.ShowUnworkNotice("t", text, layout, "a.exe", "A", 1);
+        notice.ShowUnworkNotice("t", text, layout, "a.exe", "A", 1, {});
         EXPECT_TRUE(Shown(notice.btnAddWork));
         EXPECT_EQ(notice.btnAddWork->pos(), QPoint(241, 152));
     }
@@ -151,7 +151,7 @@ TEST_F(UnworkDialogs, AddToWorkProgramsOpensTheAddDialogAndCancelBringsTheNotice
     notice.SetAddDialog(&add);
     add.SetDealUnwork(&notice);
     const std::string caption = Utf8ToGbk("无标题 - 记事本");
-    notice.ShowUnworkNotice(Utf8ToGbk("注意哦"), vh::monitor::FixedReminderText(), 2, "notepad.exe", caption, 99);
+    notice.ShowUnworkNotice(Utf8ToGbk("注意哦"), vh::monitor::FixedReminderText(), 2, "notepad.exe", caption, 99, {});
     const QString shownText = notice.lblMessage->text();
 
     notice.btnAddWork->click();
@@ -264,7 +264,7 @@ TEST_F(UnworkDialogs, MultiLineReminderIsStoredOnOneLineAndShownAsTyped) {
     TSettingsAccessor main;
     main.SetSettingsPath(ConfigFilePath());
     TfrmDealUnwork notice;
-    notice.ShowUnworkNotice("t", vh::monitor::ReadReminderText(main), 0, "a", "b", 1);
+    notice.ShowUnworkNotice("t", vh::monitor::ReadReminderText(main), 0, "a", "b", 1, {});
     EXPECT_EQ(notice.lblMessage->text(), typed);
 }
 

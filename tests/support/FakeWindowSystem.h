@@ -2,6 +2,7 @@
 // A scripted window system for unit tests of logic above the platform: windows in Z order from the top,
 // a process list, and a record of the close requests and kills it was asked for.
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -25,6 +26,8 @@ class FakeWindowSystem : public platform::WindowSystem {
 public:
     std::vector<FakeWindow> windows; // top first
     std::vector<platform::ProcessEntry> processes;
+    // Start of a listed process; one not set here started long before any sample.
+    std::map<std::uint32_t, std::chrono::system_clock::time_point> started;
 
     // Set to make the next calls fail the way a lost display does.
     bool failEnum = false;
@@ -104,6 +107,16 @@ public:
             return false;
         windows.erase(it);
         return true;
+    }
+    std::optional<platform::ProcessIdentity> IdentifyProcess(std::uint32_t pid) override {
+        for (const auto& p : processes) {
+            if (p.pid == pid) {
+                const auto it = started.find(pid);
+                return platform::ProcessIdentity{
+                    p.exeName, it == started.end() ? std::chrono::system_clock::time_point{} : it->second};
+            }
+        }
+        return std::nullopt;
     }
     bool TerminateProcess(std::uint32_t pid) override {
         kills.push_back(pid);

@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "platform/Text.h"
+#include "platform/linux/ProcessLinux.h"
 
 namespace vh::platform {
 
@@ -114,34 +115,6 @@ std::string Latin1ToUtf8(std::string_view s) {
         }
     }
     return out;
-}
-
-// The name of a process as the system reports its executable: the file name of /proc/PID/exe, or the
-// kernel's short name when the link cannot be read (kernel threads, processes of other users).
-std::string ProcessName(const std::string& procDir) {
-    char buf[PATH_MAX];
-    const ssize_t n = ::readlink((procDir + "/exe").c_str(), buf, sizeof buf - 1);
-    if (n > 0) {
-        std::string path(buf, static_cast<std::size_t>(n));
-        constexpr std::string_view deleted = " (deleted)";
-        if (path.size() > deleted.size() && path.compare(path.size() - deleted.size(), deleted.size(), deleted) == 0)
-            path.resize(path.size() - deleted.size());
-        const auto slash = path.rfind('/');
-        std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-        if (!base.empty())
-            return base;
-    }
-    const int fd = ::open((procDir + "/comm").c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    const ssize_t m = ::read(fd, buf, 64);
-    ::close(fd);
-    if (m <= 0)
-        return {};
-    std::string comm(buf, static_cast<std::size_t>(m));
-    while (!comm.empty() && (comm.back() == '\n' || comm.back() == '\0'))
-        comm.pop_back();
-    return comm;
 }
 
 class X11WindowSystem final : public WindowSystem {
@@ -266,7 +239,7 @@ public:
         std::vector<ProcessEntry> out;
         out.reserve(pids.size());
         for (const std::uint32_t pid : pids) {
-            std::string name = ProcessName("/proc/" + std::to_string(pid));
+            std::string name = LinuxProcessName(pid);
             // A process that ended while we walked has no name left; it is no longer running.
             if (!name.empty())
                 out.push_back({pid, text::Utf8ToGbk(name)});
@@ -308,6 +281,8 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
+
+    std::optional<ProcessIdentity> IdentifyProcess(std::uint32_t pid) override { return LinuxProcessIdentity(pid); }
 
     bool TerminateProcess(std::uint32_t pid) override {
         // 0 and values above INT_MAX would address the caller's process group or every process.

@@ -17,6 +17,16 @@ WindowId ToId(HWND h) {
     return static_cast<WindowId>(reinterpret_cast<std::uintptr_t>(h));
 }
 
+// FILETIME counts 100 ns from 1601-01-01 UTC.
+std::chrono::system_clock::time_point FromFileTime(const FILETIME& ft) {
+    constexpr long long kUnixEpochInFileTime = 116444736000000000LL;
+    const long long ticks =
+        static_cast<long long>((static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
+    using Ticks = std::chrono::duration<long long, std::ratio<1, 10000000>>;
+    return std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(Ticks(ticks - kUnixEpochInFileTime)));
+}
+
 struct EnumState {
     const std::function<bool(WindowId)>* visit;
 };
@@ -85,6 +95,28 @@ public:
         DWORD_PTR result = 0;
         const UINT ms = timeout.count() <= 0 ? 1u : static_cast<UINT>(timeout.count());
         return SendMessageTimeoutA(h, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, ms, &result) != 0;
+    }
+
+    std::optional<ProcessIdentity> IdentifyProcess(std::uint32_t pid) override {
+        if (pid == 0)
+            return std::nullopt;
+        // While the handle is open the id cannot pass to another process, so the name below is this one's.
+        HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, pid);
+        if (!h)
+            return std::nullopt;
+        std::optional<ProcessIdentity> id;
+        FILETIME created{}, exited{}, kernel{}, user{};
+        // A process that has ended stays reachable while someone holds a handle to it.
+        if (WaitForSingleObject(h, 0) == WAIT_TIMEOUT && GetProcessTimes(h, &created, &exited, &kernel, &user)) {
+            for (auto& entry : SnapshotProcesses()) {
+                if (entry.pid == pid) {
+                    id = ProcessIdentity{std::move(entry.exeName), FromFileTime(created)};
+                    break;
+                }
+            }
+        }
+        CloseHandle(h);
+        return id;
     }
 
     bool TerminateProcess(std::uint32_t pid) override {

@@ -1,0 +1,134 @@
+#include "platform/linux/ProcessLinux.h"
+
+#include <fcntl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "platform/Text.h"
+
+namespace vh::platform {
+
+namespace {
+
+struct Fd {
+    int fd;
+    explicit Fd(int f) : fd(f) {}
+    ~Fd() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+};
+
+// Reads through a /proc/PID folder handle: once the process has ended, the handle gives nothing, even when
+// the id already belongs to another process.
+std::string NameAt(int dirFd) {
+    char buf[PATH_MAX];
+    const ssize_t n = ::readlinkat(dirFd, "exe", buf, sizeof buf - 1);
+    if (n > 0) {
+        std::string path(buf, static_cast<std::size_t>(n));
+        constexpr std::string_view deleted = " (deleted)";
+        if (path.size() > deleted.size() && path.compare(path.size() - deleted.size(), deleted.size(), deleted) == 0)
+            path.resize(path.size() - deleted.size());
+        const auto slash = path.rfind('/');
+        std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+        if (!base.empty())
+            return base;
+    }
+    // Kernel threads and processes of other users show no link.
+    const Fd comm(::openat(dirFd, "comm", O_RDONLY | O_CLOEXEC));
+    if (comm.fd < 0)
+        return {};
+    const ssize_t m = ::read(comm.fd, buf, 64);
+    if (m <= 0)
+        return {};
+    std::string name(buf, static_cast<std::size_t>(m));
+    while (!name.empty() && (name.back() == '\n' || name.back() == '\0'))
+        name.pop_back();
+    return name;
+}
+
+int OpenProcessDir(std::uint32_t pid) {
+    if (pid == 0)
+        return -1;
+    return ::open(("/proc/" + std::to_string(pid)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+// Field 22 of /proc/PID/stat: the start in clock ticks since boot. The name field before it may hold
+// blanks and parentheses, so counting starts after its last ")".
+bool StartTicksAt(int dirFd, unsigned long long& ticks) {
+    const Fd stat(::openat(dirFd, "stat", O_RDONLY | O_CLOEXEC));
+    if (stat.fd < 0)
+        return false;
+    char buf[1024];
+    const ssize_t n = ::read(stat.fd, buf, sizeof buf - 1);
+    if (n <= 0)
+        return false;
+    buf[n] = '\0';
+    const char* p = std::strrchr(buf, ')');
+    if (!p)
+        return false;
+    ++p;
+    for (int field = 3; field < 22; ++field) {
+        while (*p == ' ')
+            ++p;
+        while (*p && *p != ' ')
+            ++p;
+        if (!*p)
+            return false;
+    }
+    char* end = nullptr;
+    ticks = std::strtoull(p, &end, 10);
+    return end != p;
+}
+
+// The wall-clock moment of boot to the nanosecond; /proc/stat's btime has whole seconds only.
+std::chrono::system_clock::time_point BootTime() {
+    timespec real{}, boot{};
+    ::clock_gettime(CLOCK_REALTIME, &real);
+    ::clock_gettime(CLOCK_BOOTTIME, &boot);
+    const std::chrono::nanoseconds sinceBoot =
+        std::chrono::seconds(boot.tv_sec) + std::chrono::nanoseconds(boot.tv_nsec);
+    const std::chrono::nanoseconds sinceEpoch =
+        std::chrono::seconds(real.tv_sec) + std::chrono::nanoseconds(real.tv_nsec);
+    return std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(sinceEpoch - sinceBoot));
+}
+
+} // namespace
+
+std::string LinuxProcessName(std::uint32_t pid) {
+    const Fd dir(OpenProcessDir(pid));
+    return dir.fd < 0 ? std::string() : NameAt(dir.fd);
+}
+
+std::optional<ProcessIdentity> LinuxProcessIdentity(std::uint32_t pid) {
+    const Fd dir(OpenProcessDir(pid));
+    if (dir.fd < 0)
+        return std::nullopt;
+    unsigned long long ticks = 0;
+    if (!StartTicksAt(dir.fd, ticks))
+        return std::nullopt;
+    std::string name = NameAt(dir.fd);
+    if (name.empty())
+        return std::nullopt;
+    const long hz = ::sysconf(_SC_CLK_TCK);
+    if (hz <= 0)
+        return std::nullopt;
+    // Ticks are cut down to whole ticks, so the moment is never later than the real start.
+    const auto perTick = static_cast<unsigned long long>(hz);
+    const auto sinceBoot =
+        std::chrono::seconds(ticks / perTick) + std::chrono::nanoseconds((ticks % perTick) * 1000000000ULL / perTick);
+    ProcessIdentity id;
+    id.exeName = text::Utf8ToGbk(name);
+    id.started = BootTime() + std::chrono::duration_cast<std::chrono::system_clock::duration>(sinceBoot);
+    return id;
+}
+
+} // namespace vh::platform
