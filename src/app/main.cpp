@@ -2,11 +2,14 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSessionManager>
+#include <QSocketNotifier>
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "app/Assembly.h"
 #include "app/Unit1.h"
+#include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
 #include "platform/Text.h"
 #include "toolkit/AppTermination.h"
@@ -32,6 +35,16 @@ public:
         }
         return false;
     }
+
+    bool event(QEvent* e) override {
+        // The window system's own quit request (a session manager's "die", Windows' WM_ENDSESSION) ends the
+        // program like its exit. Qt would first ask the windows to close, and the main window refuses.
+        if (e->type() == QEvent::Quit) {
+            vh::TerminateApplication();
+            return true;
+        }
+        return QApplication::event(e);
+    }
 };
 
 } // namespace
@@ -50,9 +63,23 @@ int main(int argc, char** argv) {
         return 0;
     }
     vh::skin::ApplySkin(app);
-    // Logging off or shutting down ends the program like its own exit.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
-                     [](QSessionManager&) { vh::TerminateApplication(); });
+    // Logging off or shutting down ends the program like its own exit; a session manager's checkpoint
+    // (a request to save while the session goes on) does not. Samples are committed as they are taken,
+    // so there is nothing else to save.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [](QSessionManager&) {
+        if (vh::platform::SaveRequestEndsSession())
+            vh::TerminateApplication();
+    });
+    // So do the signals of the session's end; the handler only marks them, the exit runs from the loop.
+    vh::platform::TerminationSignals sessionSignals;
+    std::unique_ptr<QSocketNotifier> signalNotifier;
+    if (sessionSignals.Fd() >= 0) {
+        signalNotifier = std::make_unique<QSocketNotifier>(sessionSignals.Fd(), QSocketNotifier::Read);
+        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, &app, [&sessionSignals] {
+            if (sessionSignals.Take())
+                vh::TerminateApplication();
+        });
+    }
 
     int rc = 0;
     {
@@ -60,6 +87,7 @@ int main(int argc, char** argv) {
         TDMMain DMMain([](const std::string& gbk) {
             QMessageBox::critical(nullptr, QStringLiteral("Varnholt"), vh::FromGbk(gbk), QMessageBox::Ok);
         });
+        sessionSignals.Reclaim();
         // 2. The main window.
         TForm1 Form1;
 
