@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 
 using vh::platform::SingleInstance;
@@ -103,12 +104,25 @@ TEST(WindowsProcesses, TerminateEndsTheProcessWithExitCodeMinusOne) {
     HANDLE child = StartSelf("--vh-helper=sleep");
     ASSERT_NE(child, nullptr);
     const DWORD pid = GetProcessId(child);
-    bool listed = false;
-    for (const auto& e : ws->SnapshotProcesses())
-        listed = listed || e.pid == pid;
-    EXPECT_TRUE(listed);
+    std::string listedName;
+    for (const auto& e : ws->SnapshotProcesses()) {
+        if (e.pid == pid)
+            listedName = e.exeName;
+    }
+    EXPECT_FALSE(listedName.empty());
+    // What tells this process from a later one under the same id: the name the snapshot gives, and a start
+    // no later than now and no earlier than our own.
+    const auto id = ws->IdentifyProcess(pid);
+    ASSERT_TRUE(id.has_value());
+    EXPECT_EQ(id->exeName, listedName);
+    const auto own = ws->IdentifyProcess(GetCurrentProcessId());
+    ASSERT_TRUE(own.has_value());
+    EXPECT_LE(own->started, id->started);
+    EXPECT_LE(id->started, std::chrono::system_clock::now());
     EXPECT_TRUE(ws->TerminateProcess(pid));
     ASSERT_EQ(WaitForSingleObject(child, 10000), WAIT_OBJECT_0);
+    // Ended, though our handle keeps it reachable: it names nothing any more.
+    EXPECT_FALSE(ws->IdentifyProcess(pid).has_value());
     DWORD code = 0;
     GetExitCodeProcess(child, &code);
     CloseHandle(child);
