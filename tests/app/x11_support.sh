@@ -19,10 +19,22 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 start_x() {
-    Xvfb "$VH_DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-    PIDS+=($!)
-    for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-    xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
+    local xvfb="" try
+    # Our own server, not one that an earlier run is still taking down on the same display: retry while
+    # the display is busy.
+    for try in 1 2 3; do
+        Xvfb "$VH_DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb=$!
+        PIDS+=($xvfb)
+        for _ in $(seq 100); do
+            kill -0 "$xvfb" 2>/dev/null || break
+            xdpyinfo >/dev/null 2>&1 && break
+            sleep 0.1
+        done
+        kill -0 "$xvfb" 2>/dev/null && xdpyinfo >/dev/null 2>&1 && break
+        sleep 1
+    done
+    kill -0 "$xvfb" 2>/dev/null && xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start on $VH_DISPLAY"
     openbox >/dev/null 2>&1 &
     PIDS+=($!)
     sleep 0.5
