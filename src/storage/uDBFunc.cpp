@@ -182,6 +182,75 @@ void TDBFunc::QuerySamples(std::string& from, const std::string& to) {
     }
 }
 
+bool TDBFunc::ReadQueriedSamples(std::vector<TSampleRow>& rows) {
+    rows.clear();
+    try {
+        const vh::fb::ResultSet& rs = Module().fibDS1.Result();
+        const std::size_t time = rs.FieldIndex("TIMEDETAIL");
+        const std::size_t process = rs.FieldIndex("PROCESS_NAME");
+        const std::size_t title = rs.FieldIndex("TITLE");
+        rows.reserve(rs.RowCount());
+        for (std::size_t row = 0; row < rs.RowCount(); ++row)
+            rows.push_back({std::string(rs.Text(row, time)), std::string(rs.Text(row, process)),
+                            std::string(rs.Text(row, title))});
+        return true;
+    } catch (...) {
+        rows.clear();
+        return false;
+    }
+}
+
+bool TDBFunc::ListRecentProcesses(const std::string& since, int limit, std::vector<TProcessUse>& out) {
+    out.clear();
+    if (limit <= 0)
+        return true;
+    TDMMain& m = Module();
+    try {
+        Statement& ds = m.fibDSPublic;
+        ds.Close();
+        // The range condition on TIMEDETAIL alone lets the engine walk its index over the recent samples only.
+        ds.SetSQL("select first (cast(:ALIMIT as integer)) PROCESS_NAME, count(*) as N, max(TIMEDETAIL) as LAST "
+                  "from TIMEINFO where TIMEDETAIL >= cast(:ASINCE as varchar(255)) and PROCESS_NAME is not null "
+                  "group by PROCESS_NAME order by 2 desc, 1");
+        ds.SetParam("ALIMIT", static_cast<std::int64_t>(limit));
+        ds.SetParam("ASINCE", since);
+        ds.Open();
+        {
+            const vh::fb::ResultSet& rs = ds.Result();
+            for (std::size_t row = 0; row < rs.RowCount(); ++row) {
+                TProcessUse use;
+                use.processName = std::string(rs.Text(row, 0));
+                std::int64_t n = 0;
+                const std::string_view count = TrimView(rs.Text(row, 1));
+                std::from_chars(count.data(), count.data() + count.size(), n);
+                use.count = n;
+                use.lastSeen = std::string(rs.Text(row, 2));
+                out.push_back(std::move(use));
+            }
+        }
+        // One indexed look-up per name for the caption of its latest sample.
+        ds.Close();
+        ds.SetSQL("select first 1 TITLE from TIMEINFO where TIMEDETAIL = :ATIME and PROCESS_NAME = :APROCESS");
+        for (TProcessUse& use : out) {
+            ds.Close();
+            ds.SetParam("ATIME", use.lastSeen);
+            ds.SetParam("APROCESS", use.processName);
+            ds.Open();
+            if (!ds.Result().Empty())
+                use.lastCaption = std::string(ds.Result().Text(0, 0));
+        }
+        ds.Close();
+        return true;
+    } catch (...) {
+        out.clear();
+        try {
+            m.fibtrans1.Rollback();
+        } catch (...) {
+        }
+        return false;
+    }
+}
+
 void TDBFunc::CountByProcess(TStringList& counts, TStringList& names) {
     Tally(counts, names, "PROCESS_NAME", false);
 }

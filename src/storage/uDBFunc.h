@@ -20,6 +20,21 @@ enum class TWriteResult {
     Failed             // any other refusal
 };
 
+// One sampled process with how often and how lately it was seen (texts GBK).
+struct TProcessUse {
+    std::string processName;
+    std::int64_t count = 0;
+    std::string lastSeen;    // "yyyy-mm-dd hh:nn:ss" of its latest sample
+    std::string lastCaption; // the window caption of that sample
+};
+
+// One row of the samples of the last QuerySamples (texts GBK).
+struct TSampleRow {
+    std::string time;
+    std::string processName;
+    std::string caption;
+};
+
 class TDBFunc {
 public:
     // OpenDatabase: the fallback opening of the connection (data/abc.gdb below the application folder)
@@ -38,6 +53,13 @@ public:
     // Throw on failure.
     static void CountByProcess(TStringList& counts, TStringList& names);
     static void CountByTitle(TStringList& counts, TStringList& names);
+    // The rows that the last QuerySamples found, in the order the query returned them; false when there is
+    // no such result (no query yet, or another operation used the result set since).
+    static bool ReadQueriedSamples(std::vector<TSampleRow>& rows);
+    // The process names sampled at or after since ("yyyy-mm-dd hh:nn:ss"), most samples first (then by
+    // name), at most limit of them, each with the caption of its latest sample. Reads only the samples
+    // after since, through the index on the sample time. False when the query failed.
+    static bool ListRecentProcesses(const std::string& since, int limit, std::vector<TProcessUse>& out);
     // The process names of the work programs; the list is created when the caller passes none.
     static void ListWorkProcesses(std::optional<TStringList>& list);
     // Program names of the entries whose state is at least lowestState ("0" all, "1" work programs).
