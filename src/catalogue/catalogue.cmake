@@ -1,5 +1,5 @@
 # Program catalogue: the work-program page, the management page and the add dialog.
-target_sources(vh_catalogue PRIVATE Catalogue.cpp)
+target_sources(vh_catalogue PRIVATE Catalogue.cpp ProcessChoices.cpp)
 if(VH_WITH_QT)
     target_sources(vh_catalogue_gui PRIVATE
         WorkProgramPage.cpp

@@ -1,10 +1,12 @@
 #include "catalogue/uAddProgram.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/ProcessChoices.h"
 #include "monitor/DialogFrame.h"
 #include "monitor/uDealUnwork.h"
 #include "platform/Text.h"
@@ -14,19 +16,36 @@
 #include "toolkit/QtText.h"
 #include "toolkit/Skin.h"
 
+#include <QAbstractItemView>
+#include <QSignalBlocker>
 #include <exception>
+
+#include "platform/Clock.h"
 
 namespace {
 
 const char* const kHeadingCatalogue = "请输入待添加为可选程序的具体信息：";
 const char* const kHeadingWork = "请输入添加为工作程序的具体信息";
 
+constexpr int kFieldX = 128;
+constexpr int kFieldWidth = 270;
+
 QLineEdit* AddField(QWidget* parent, const char* objectName, const QString& label, int y) {
-    vh::monitor::AddLabel(parent, label, QPoint(20, y + 4), Qt::black);
+    vh::monitor::AddLabel(parent, label, QPoint(20, y + 5), vh::skin::kText);
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(objectName));
-    edit->setGeometry(130, y, 200, 21);
+    edit->setGeometry(kFieldX, y, kFieldWidth, vh::skin::kRowHeight);
     return edit;
+}
+
+// A process as the list shows it: its name, then the caption it was last seen with.
+QString ChoiceText(const vh::catalogue::ProcessChoice& c) {
+    QString text = vh::FromGbk(c.processName);
+    if (!c.caption.empty())
+        text += QStringLiteral("  —  ") + vh::FromGbk(c.caption);
+    if (c.onScreen)
+        text += QStringLiteral("  (已打开)");
+    return text;
 }
 
 } // namespace
@@ -35,26 +54,47 @@ TfrmAddWorkProgram::TfrmAddWorkProgram(QWidget* parent) : QDialog(parent) {
     vh::MakeNoticeWindow(this);
     setObjectName(QStringLiteral("frmAddWorkProgram"));
     setWindowTitle(QStringLiteral("添加可选程序"));
-    setFixedSize(360, 200);
+    setFixedSize(420, 230);
     setFont(vh::skin::SongFont());
 
     lblHeading = vh::monitor::AddHeader(this, 29, QString::fromUtf8(kHeadingCatalogue), QPoint(9, 7));
     lblHeading->setObjectName(QStringLiteral("lblHeading"));
-    suiEdtProgramName = AddField(this, "suiEdtProgramName", QStringLiteral("程序名称："), 48);
-    suiEdtprocessname = AddField(this, "suiEdtprocessname", QStringLiteral("程序对应进程名："), 80);
+    // The process first: choosing it proposes the program name.
+    vh::monitor::AddLabel(this, QStringLiteral("程序对应进程名："), QPoint(20, 49), vh::skin::kText);
+    cbxProcess = new QComboBox(this);
+    cbxProcess->setObjectName(QStringLiteral("cbxProcess"));
+    cbxProcess->setEditable(true);
+    cbxProcess->setInsertPolicy(QComboBox::NoInsert);
+    cbxProcess->setMaxVisibleItems(12);
+    cbxProcess->setGeometry(kFieldX, 44, kFieldWidth, vh::skin::kRowHeight);
+    suiEdtprocessname = new QLineEdit(cbxProcess);
+    suiEdtprocessname->setObjectName(QStringLiteral("suiEdtprocessname"));
+    cbxProcess->setLineEdit(suiEdtprocessname);
+    // Typed text stays as typed: no completion from the list's longer texts.
+    cbxProcess->setCompleter(nullptr);
+    suiEdtprocessname->setPlaceholderText(QStringLiteral("输入或从列表中选择"));
+    cbxProcess->view()->setMinimumWidth(kFieldWidth + 120);
+    connect(cbxProcess, qOverload<int>(&QComboBox::activated), this, &TfrmAddWorkProgram::ChooseProcess);
+    suiEdtProgramName = AddField(this, "suiEdtProgramName", QStringLiteral("程序名称："), 78);
     suiEdtprocessDes = AddField(this, "suiEdtprocessDes", QStringLiteral("程序对应的描述："), 112);
+    setTabOrder(suiEdtprocessname, suiEdtProgramName);
+    setTabOrder(suiEdtProgramName, suiEdtprocessDes);
 
-    lblStatus = vh::monitor::AddLabel(this, QString(), QPoint(20, 138), Qt::red);
+    auto* hint = vh::monitor::AddLabel(this, QStringLiteral("列表中是记录过的程序和当前打开的程序。"), QPoint(20, 146),
+                                       vh::skin::kMuted);
+    hint->setObjectName(QStringLiteral("lblChoiceHint"));
+
+    lblStatus = vh::monitor::AddLabel(this, QString(), QPoint(20, 166), Qt::red);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus->resize(320, 16);
+    lblStatus->resize(380, 16);
     lblStatus->hide();
 
     btn32 = new QPushButton(QStringLiteral("添加"), this);
     btn32->setObjectName(QStringLiteral("btn32"));
-    btn32->setGeometry(80, 160, 75, 22);
+    btn32->setGeometry(110, 192, 80, vh::skin::kButtonHeight);
     btn33 = new QPushButton(QStringLiteral("取消"), this);
     btn33->setObjectName(QStringLiteral("btn33"));
-    btn33->setGeometry(205, 160, 75, 22);
+    btn33->setGeometry(230, 192, 80, vh::skin::kButtonHeight);
     btn32->setAutoDefault(false);
     btn33->setAutoDefault(false);
 
@@ -75,6 +115,34 @@ void TfrmAddWorkProgram::SetMode(int mode) {
     mode_ = mode;
     lblHeading->setText(QString::fromUtf8(mode == 1 ? kHeadingWork : kHeadingCatalogue));
     lblHeading->adjustSize();
+}
+
+void TfrmAddWorkProgram::showEvent(QShowEvent* e) {
+    LoadProcessChoices();
+    QDialog::showEvent(e);
+}
+
+void TfrmAddWorkProgram::LoadProcessChoices() {
+    const QString typed = suiEdtprocessname->text();
+    const QSignalBlocker block(cbxProcess);
+    cbxProcess->clear();
+    for (const vh::catalogue::ProcessChoice& c : vh::catalogue::LoadProcessChoices(vh::Now())) {
+        cbxProcess->addItem(ChoiceText(c), vh::FromGbk(c.processName));
+        cbxProcess->setItemData(cbxProcess->count() - 1, vh::FromGbk(vh::catalogue::ProposedProgramName(c.caption)),
+                                Qt::UserRole + 1);
+    }
+    cbxProcess->setCurrentIndex(-1);
+    suiEdtprocessname->setText(typed);
+}
+
+void TfrmAddWorkProgram::ChooseProcess(int index) {
+    if (index < 0)
+        return;
+    suiEdtprocessname->setText(cbxProcess->itemData(index).toString());
+    const QString caption = cbxProcess->itemData(index, Qt::UserRole + 1).toString();
+    if (!caption.isEmpty())
+        suiEdtProgramName->setText(caption);
+    lblStatus->hide();
 }
 
 void TfrmAddWorkProgram::ShowNonBlocking() {

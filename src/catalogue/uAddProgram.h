@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <string>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -28,12 +29,17 @@ public:
     int ShowModal() { return exec(); }
     // Mode 1: shown and returns at once.
     void ShowNonBlocking();
+    // Refills the offered processes; the fields keep what they hold. Runs at every showing.
+    void LoadProcessChoices();
 
     QLabel* lblHeading;
     // Why the last "添加" was refused; hidden until then and at every prefill.
     QLabel* lblStatus;
     QLineEdit* suiEdtProgramName;
+    // The process-name field is the editable part of cbxProcess, whose list offers the sampled processes
+    // and the programs on screen (see ProcessChoices.h).
     QLineEdit* suiEdtprocessname;
+    QComboBox* cbxProcess;
     QLineEdit* suiEdtprocessDes;
     QPushButton* btn32;
     QPushButton* btn33;
@@ -44,7 +50,11 @@ public slots:
     // Escape and every other way of closing without "添加" count as "取消".
     void reject() override;
 
+protected:
+    void showEvent(QShowEvent* e) override;
+
 private:
+    void ChooseProcess(int index);
     TfrmDealUnwork* notice_ = nullptr;
     int mode_ = 0;
 };
