@@ -201,9 +201,11 @@ int CompareShareRows(const ShareRow& a, const ShareRow& b, int column, CompareKi
 }
 
 std::vector<std::uint32_t> SliceColours(std::size_t count) {
+    // Twelve calm colours of like weight, ordered so that hue and lightness change from one to the next;
+    // labels on them stay readable in dark or white text (see the page).
     static constexpr std::uint32_t palette[] = {
-        0xFF0000, 0x00A000, 0xFFFF00, 0x0000FF, 0xFF8000, 0x808080, 0xFF00FF, 0x008080,
-        0x000080, 0x800000, 0x00FF00, 0x808000, 0x800080, 0xC0C0C0, 0x00FFFF, 0x804000,
+        0x4E79A7, 0xF28E2B, 0x59A14F, 0xE15759, 0x76B7B2, 0xEDC948,
+        0xB07AA1, 0xFF9DA7, 0x9C755F, 0x8CD17D, 0xBAB0AC, 0xD37295,
     };
     constexpr std::size_t n = sizeof palette / sizeof palette[0];
     std::vector<std::uint32_t> colours(count);

@@ -4,6 +4,8 @@
 #include <QChartView>
 #include <QCollator>
 #include <QDateEdit>
+#include <QDir>
+#include <QFileDialog>
 #include <QFont>
 #include <QGraphicsLayout>
 #include <QHeaderView>
@@ -14,6 +16,7 @@
 #include <QPieSlice>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSaveFile>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimeEdit>
@@ -21,11 +24,13 @@
 #include <cmath>
 #include <exception>
 
+#include "analysis/CsvExport.h"
 #include "platform/Text.h"
 #include "storage/uDBFunc.h"
 #include "toolkit/ErrorDisplay.h"
 #include "toolkit/PageHost.h"
 #include "toolkit/QtText.h"
+#include "toolkit/Skin.h"
 
 namespace {
 
@@ -58,26 +63,32 @@ private:
     const TStatisticPage& page_;
 };
 
-QLabel* MakeLabel(const char* utf8, QWidget* parent, int x, int y, int w, int h) {
-    auto* l = new QLabel(QString::fromUtf8(utf8), parent);
-    l->setGeometry(x, y, w, h);
-    return l;
+// Dark text on light slices, white on dark ones.
+QColor LabelColourOn(const QColor& slice) {
+    const double luminance = 0.299 * slice.redF() + 0.587 * slice.greenF() + 0.114 * slice.blueF();
+    return luminance > 0.6 ? vh::skin::kText : QColor(Qt::white);
 }
+
+// Slices this large carry their mark inside; smaller ones outside on a short arm, where marks of thin
+// neighbours do not pile up on the slices.
+constexpr double kInsideShare = 7.0;
 
 } // namespace
 
 TStatisticPage::TStatisticPage(vh::PageHost& host, QWidget* parent) : QWidget(parent), host_(host) {
+    using namespace vh::skin;
     setObjectName("RTSTSStatistic");
-    setMinimumSize(524, 436);
+    setMinimumSize(kPageWidth, 436);
 
-    auto* heading = MakeLabel("分析统计", this, 0, 0, 524, 28);
-    QFont hf = heading->font();
-    hf.setBold(true);
-    hf.setPointSize(hf.pointSize() + 3);
-    heading->setFont(hf);
+    QLabel* heading = PageHeading(this, QString::fromUtf8("分析统计"));
+    heading->setObjectName("lblStatisticCaption");
 
-    MakeLabel("开始时间：", this, 0, 36, 72, 24);
-    MakeLabel("结束时间：", this, 0, 66, 72, 24);
+    // Two rows of range pickers, the grouping beside them, the actions under them.
+    const int row1 = kContentTop;
+    const int row2 = row1 + kRowHeight + 6;
+    const int row3 = row2 + kRowHeight + kRowGap;
+    PageLabel(this, QString::fromUtf8("开始时间："), kMargin, row1);
+    PageLabel(this, QString::fromUtf8("结束时间："), kMargin, row2);
     dtp1 = new QDateEdit(this);
     dtp2 = new QTimeEdit(this);
     dtp3 = new QDateEdit(this);
@@ -92,32 +103,42 @@ TStatisticPage::TStatisticPage(vh::PageHost& host, QWidget* parent) : QWidget(pa
     }
     for (QTimeEdit* t : {dtp2, dtp4})
         t->setDisplayFormat("HH:mm:ss");
-    dtp1->setGeometry(74, 36, 110, 24);
-    dtp2->setGeometry(188, 36, 90, 24);
-    dtp3->setGeometry(74, 66, 110, 24);
-    dtp4->setGeometry(188, 66, 90, 24);
+    const int pickerX = 92;
+    dtp1->setGeometry(pickerX, row1, 116, kRowHeight);
+    dtp2->setGeometry(pickerX + 122, row1, 90, kRowHeight);
+    dtp3->setGeometry(pickerX, row2, 116, kRowHeight);
+    dtp4->setGeometry(pickerX + 122, row2, 90, kRowHeight);
 
-    MakeLabel("分析根据：", this, 300, 36, 72, 24);
+    const int groupX = 340;
+    PageLabel(this, QString::fromUtf8("分析根据："), groupX, row1);
     suiRbtn4 = new QRadioButton(QString::fromUtf8("工作内部进程名"), this);
     suiRbtn3 = new QRadioButton(QString::fromUtf8("工作名称"), this);
     suiRbtn4->setObjectName("suiRbtn4");
     suiRbtn3->setObjectName("suiRbtn3");
-    suiRbtn4->setGeometry(354, 36, 170, 24);
-    suiRbtn3->setGeometry(354, 66, 170, 24);
+    suiRbtn4->setGeometry(groupX + 66, row1, kPageWidth - kMargin - groupX - 66, kRowHeight);
+    suiRbtn3->setGeometry(groupX + 66, row2, kPageWidth - kMargin - groupX - 66, kRowHeight);
     suiRbtn4->setChecked(true);
 
     btn9 = new QPushButton(QString::fromUtf8("开始分析"), this);
     btn19 = new QPushButton(QString::fromUtf8("清空所有记录"), this);
+    btnExport = new QPushButton(QString::fromUtf8("导出"), this);
     btn9->setObjectName("btn9");
     btn19->setObjectName("btn19");
-    btn9->setGeometry(74, 98, 100, 26);
-    btn19->setGeometry(188, 98, 110, 26);
+    btnExport->setObjectName("btnExport");
+    btn9->setGeometry(pickerX, row3, kButtonWidth, kButtonHeight);
+    btnExport->setGeometry(pickerX + kButtonWidth + 8, row3, 80, kButtonHeight);
+    btn19->setGeometry(kPageWidth - kMargin - 110, row3, 110, kButtonHeight);
+    btn9->setDefault(true);
+    btnExport->setToolTip(QString::fromUtf8("把显示的分析结果保存为 CSV 文件，可选同时保存该时间段内的全部记录"));
+    btnExport->setEnabled(false);
     connect(btn9, &QPushButton::clicked, this, &TStatisticPage::btn9Click);
     connect(btn19, &QPushButton::clicked, this, &TStatisticPage::btn19Click);
+    connect(btnExport, &QPushButton::clicked, this, &TStatisticPage::btnExportClick);
 
     pieS1TimeUse = new QPieSeries(this);
     pieS1TimeUse->setObjectName("pieS1TimeUse");
-    pieS1TimeUse->setPieSize(0.62);
+    pieS1TimeUse->setPieSize(0.58);
+    pieS1TimeUse->setVerticalPosition(0.54);
     auto* chart = new QChart;
     chart->addSeries(pieS1TimeUse);
     chart->legend()->hide();
@@ -125,12 +146,15 @@ TStatisticPage::TStatisticPage(vh::PageHost& host, QWidget* parent) : QWidget(pa
     chart->layout()->setContentsMargins(0, 0, 0, 0);
     chart->setBackgroundRoundness(0);
     chart->setBackgroundBrush(Qt::white);
+    chart->setBackgroundPen(Qt::NoPen);
     cht1 = new QChartView(chart, this);
     cht1->setObjectName("cht1");
     cht1->setRenderHint(QPainter::Antialiasing);
-    cht1->setFrameShape(QFrame::StyledPanel);
-    // The page area is 524 wide: the chart gives up what the list needs at its full width.
-    cht1->setGeometry(0, 132, 271, 301);
+    cht1->setFrameShape(QFrame::NoFrame);
+    cht1->setStyleSheet(QStringLiteral("QChartView { border: 1px solid %1; background: white; }").arg(kRule.name()));
+    // Chart and list at their sizes side by side fill the page's width; the rows above keep the margins.
+    const int listTop = row3 + kButtonHeight + 12;
+    cht1->setGeometry(6, listTop, 295, 301);
 
     sLV1 = new QTableWidget(0, 3, this);
     sLV1->setObjectName("sLV1");
@@ -139,18 +163,24 @@ TStatisticPage::TStatisticPage(vh::PageHost& host, QWidget* parent) : QWidget(pa
     sLV1->setColumnWidth(0, 50);
     sLV1->setColumnWidth(1, 60);
     sLV1->setColumnWidth(2, 440);
+    // Captions at the left of their columns: the name column is wider than the list, a centred caption
+    // would sit out of view.
+    sLV1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     sLV1->setShowGrid(true);
+    sLV1->setGridStyle(Qt::SolidLine);
+    sLV1->setStyleSheet(QStringLiteral("QTableWidget { gridline-color: #e1e8f2; }"));
     sLV1->setSortingEnabled(false);
     sLV1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sLV1->setSelectionBehavior(QAbstractItemView::SelectRows);
     sLV1->setSelectionMode(QAbstractItemView::SingleSelection);
     sLV1->setWordWrap(false);
+    sLV1->setTextElideMode(Qt::ElideNone);
     sLV1->verticalHeader()->hide();
-    sLV1->verticalHeader()->setDefaultSectionSize(20);
+    sLV1->verticalHeader()->setDefaultSectionSize(22);
     sLV1->horizontalHeader()->setHighlightSections(false);
     sLV1->horizontalHeader()->setSectionsClickable(true);
     sLV1->setItemDelegate(new ShareCellDelegate(*this, sLV1));
-    sLV1->setGeometry(275, 132, 249, 298);
+    sLV1->setGeometry(305, listTop, 249, 298);
     connect(sLV1->horizontalHeader(), &QHeaderView::sectionClicked, this, &TStatisticPage::sLV1ColumnClick);
 }
 
@@ -201,6 +231,7 @@ void TStatisticPage::AnalyseRange() {
     else
         TDBFunc::CountByProcess(counts, names);
     FillTimeChart(counts, names);
+    shownRange_ = bounds;
 }
 
 void TStatisticPage::btn9Click() {
@@ -217,10 +248,13 @@ void TStatisticPage::FillTimeChart(const std::vector<std::string>& counts, const
     pieS1TimeUse->clear();
     sLV1->setRowCount(0);
     const std::vector<vh::analysis::TimeShare> shares = vh::analysis::BuildTimeShares(counts, names);
+    shown_ = shares;
+    btnExport->setEnabled(!shown_.empty());
     const std::vector<std::uint32_t> colours = vh::analysis::SliceColours(shares.size());
     const char separator = DecimalSeparator();
     QList<QPieSlice*> slices;
     slices.reserve(static_cast<qsizetype>(shares.size()));
+    int outside = 0;
     for (std::size_t i = 0; i < shares.size(); ++i) {
         auto* slice = new QPieSlice(vh::FromGbk(vh::analysis::FormatShare(shares[i].share, separator)),
                                     std::fabs(static_cast<double>(shares[i].count)));
@@ -230,12 +264,77 @@ void TStatisticPage::FillTimeChart(const std::vector<std::string>& counts, const
         slice->setBorderColor(Qt::white);
         slice->setBorderWidth(1);
         slice->setLabelVisible(true);
-        slice->setLabelColor(Qt::black);
-        slice->setLabelArmLengthFactor(0.12);
+        QFont markFont = vh::skin::SongFont(11);
+        markFont.setBold(true);
+        slice->setLabelFont(markFont);
+        if (shares[i].share >= kInsideShare && shares.size() > 1) {
+            slice->setLabelPosition(QPieSlice::LabelInsideHorizontal);
+            slice->setLabelColor(LabelColourOn(slice->color()));
+            outside = 0;
+        } else {
+            // Thin neighbours' marks at staggered distances, so that they do not cover each other.
+            slice->setLabelPosition(QPieSlice::LabelOutside);
+            slice->setLabelColor(vh::skin::kText);
+            slice->setLabelArmLengthFactor(0.07 + 0.2 * (outside++ % 3));
+        }
         slices.append(slice);
     }
     pieS1TimeUse->append(slices);
     FillShareList();
+}
+
+namespace {
+bool WriteBytes(const QString& path, const std::string& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    return file.commit();
+}
+} // namespace
+
+QString TStatisticPage::SamplesPath(const QString& sharesPath) {
+    QString base = sharesPath;
+    if (base.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+        base.chop(4);
+    return base + QStringLiteral("_记录.csv");
+}
+
+bool TStatisticPage::ExportTo(const QString& path, bool withSamples) {
+    if (!WriteBytes(path, vh::analysis::SharesCsv(shown_)))
+        return false;
+    if (!withSamples)
+        return true;
+    // The same query the analysis ran, over the range it ran on.
+    std::string from = shownRange_.from;
+    TDBFunc::QuerySamples(from, shownRange_.to);
+    std::vector<vh::analysis::ExportSample> samples;
+    if (from == "-2")
+        return false;
+    if (from != "-1") {
+        std::vector<TSampleRow> rows;
+        if (!TDBFunc::ReadQueriedSamples(rows))
+            return false;
+        samples.reserve(rows.size());
+        for (TSampleRow& r : rows)
+            samples.push_back({std::move(r.time), std::move(r.processName), std::move(r.caption)});
+    }
+    return WriteBytes(SamplesPath(path), vh::analysis::SamplesCsv(samples));
+}
+
+void TStatisticPage::btnExportClick() {
+    if (shown_.empty())
+        return;
+    const QString suggested = QDir::home().filePath(
+        QStringLiteral("时间分析_%1.csv")
+            .arg(QString::fromStdString(shownRange_.from.substr(0, 10)).remove(QLatin1Char('-'))));
+    const QString path = QFileDialog::getSaveFileName(this, QString::fromUtf8("导出分析结果"), suggested,
+                                                      QString::fromUtf8("CSV 文件 (*.csv)"));
+    if (path.isEmpty())
+        return;
+    const bool withSamples = host_.ShowNotice(Utf8ToGbk("信息"), Utf8ToGbk("同时导出该时间段内的全部记录吗？"));
+    if (!ExportTo(path, withSamples))
+        host_.ShowNotice(Utf8ToGbk("错误"), Utf8ToGbk("导出失败，请检查文件能否写入。"));
 }
 
 QString TStatisticPage::SliceName(const QPieSlice* slice) {

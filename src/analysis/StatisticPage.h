@@ -54,14 +54,27 @@ public:
     QRadioButton* suiRbtn3;
     QPushButton* btn9;
     QPushButton* btn19;
+    // Saves the shown analysis as CSV; enabled while an analysis is shown.
+    QPushButton* btnExport;
     QChartView* cht1;
     QPieSeries* pieS1TimeUse;
     QTableWidget* sLV1;
 
+    // The shares shown now, in slice order, and the range they were counted over.
+    const std::vector<vh::analysis::TimeShare>& ShownShares() const { return shown_; }
+    // Writes the shown shares to path, and with samples the range's samples to SamplesPath(path); false
+    // when a file could not be written or the samples could not be read.
+    bool ExportTo(const QString& path, bool withSamples);
+    static QString SamplesPath(const QString& sharesPath);
+
 public slots:
     void btn9Click();
     void btn19Click();
+    // Asks where to save, whether the samples go too, then exports.
+    void btnExportClick();
 
 private:
     vh::PageHost& host_;
+    std::vector<vh::analysis::TimeShare> shown_;
+    vh::analysis::RangeBounds shownRange_;
 };

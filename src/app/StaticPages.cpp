@@ -12,28 +12,22 @@ namespace vh::app {
 namespace {
 
 QLabel* Heading(const QString& text, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    QFont f = skin::SongFont(16);
-    f.setBold(true);
-    l->setFont(f);
-    l->setStyleSheet(QStringLiteral("color: #2b5797;"));
-    l->setGeometry(24, 16, 470, 26);
-    return l;
+    return skin::PageHeading(parent, text);
 }
 
 QLabel* Body(const QString& text, QWidget* parent, int x, int y, int w, int h) {
     auto* l = new QLabel(text, parent);
     l->setWordWrap(true);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    l->setStyleSheet(QStringLiteral("color: #1d2b3c;"));
+    l->setStyleSheet(QStringLiteral("color: %1;").arg(skin::kText.name()));
     l->setGeometry(x, y, w, h);
     return l;
 }
 
-QPushButton* Button(const char* name, const QString& text, QWidget* parent, int x, int y, int w = 96) {
+QPushButton* Button(const char* name, const QString& text, QWidget* parent, int x, int y, int w = skin::kButtonWidth) {
     auto* b = new QPushButton(text, parent);
     b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(x, y, w, 26);
+    b->setGeometry(x, y, w, skin::kButtonHeight);
     return b;
 }
 
@@ -54,10 +48,10 @@ QWidget* BuildMainPage(const StaticPageActions& a) {
                         "· 时间分析：按程序或窗口标题统计任意时间段，用饼图和列表显示所占比例。\n"
                         "· 安全：启动、恢复窗口和退出都可以用密码保护。\n\n"
                         "第一次使用时，请点击“使用向导”了解各项设定，或直接点击“开始使用”设定监视时段。"),
-         p, 24, 56, 470, 250);
-    QPushButton* btn8 = Button("btn8", QStringLiteral("开始使用"), p, 40, 330);
-    QPushButton* speedButton3 = Button("SpeedButton3", QStringLiteral("使用向导"), p, 200, 330);
-    QPushButton* btn25 = Button("btn25", QStringLiteral("更新"), p, 360, 330);
+         p, skin::kMargin, skin::kContentTop, skin::kContentWidth, 250);
+    QPushButton* btn8 = Button("btn8", QStringLiteral("开始使用"), p, 83, 330);
+    QPushButton* speedButton3 = Button("SpeedButton3", QStringLiteral("使用向导"), p, 231, 330);
+    QPushButton* btn25 = Button("btn25", QStringLiteral("更新"), p, 379, 330);
     QObject::connect(btn8, &QPushButton::clicked, p, [a] { a.openPage(QStringLiteral("RTSTabMonitorCaption")); });
     QObject::connect(speedButton3, &QPushButton::clicked, p, [a] { a.openPage(QStringLiteral("RTSGuide")); });
     QObject::connect(btn25, &QPushButton::clicked, p, [a] { a.updateCheck(); });
@@ -74,8 +68,8 @@ QWidget* BuildGuidePage(const StaticPageActions& a) {
                        "4. 在“时间分析”中选择时间段，按进程或窗口标题查看时间分配。\n\n"
                        "5. 在“软件设定”中可设定开机启动、自动最小化和密码保护；初始密码为 qwhmzt，请尽快修改。\n\n"
                        "关闭或最小化主窗口后，程序在系统托盘中继续运行；双击托盘图标即可恢复。"),
-        p, 24, 56, 470, 330);
-    QPushButton* btn23 = Button("btn23", QStringLiteral("返回主界面"), p, 200, 400);
+        p, skin::kMargin, skin::kContentTop, skin::kContentWidth, 330);
+    QPushButton* btn23 = Button("btn23", QStringLiteral("返回主界面"), p, 231, 400);
     QObject::connect(btn23, &QPushButton::clicked, p, [a] { a.openPage(QStringLiteral("RTSTSMain")); });
     return p;
 }
@@ -85,7 +79,7 @@ QWidget* BuildAboutPage(const StaticPageActions& a) {
     Heading(QStringLiteral("成功资源导航"), p);
     Body(QStringLiteral("岚舟记是一个帮助您管理工作时间的小工具。更多时间管理的方法、文章和交流，"
                         "请访问下面的网页。欢迎提出意见和建议。"),
-         p, 24, 56, 470, 60);
+         p, skin::kMargin, skin::kContentTop, skin::kContentWidth, 60);
     struct Link {
         const char* name;
         QString text;
@@ -117,14 +111,14 @@ QWidget* BuildAboutPage(const StaticPageActions& a) {
 TDonationPage::TDonationPage(const StaticPageActions& a, QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("RTSTabSheet4"));
     views_ = new QStackedWidget(this);
-    views_->setGeometry(0, 0, 524, 478);
+    views_->setGeometry(0, 0, skin::kPageWidth, skin::kPageHeight);
 
     auto* donate = new QWidget;
     donate->setObjectName(QStringLiteral("pnlDonation"));
     Heading(QStringLiteral("捐助岚舟记"), donate);
     Body(QStringLiteral("岚舟记是免费软件。如果它帮您找回了时间，欢迎捐助，支持我们继续改进。\n\n"
                         "您的每一份支持都会用于软件的维护和新功能的开发。谢谢！"),
-         donate, 24, 56, 470, 120);
+         donate, skin::kMargin, skin::kContentTop, skin::kContentWidth, 120);
     QPushButton* btnTransfer = Button("btnTransfer", QStringLiteral("直接汇款"), donate, 100, 220);
     QPushButton* speedButton4 = Button("SpeedButton4", QStringLiteral("返回主界面"), donate, 260, 220);
     connect(btnTransfer, &QPushButton::clicked, this, &TDonationPage::ShowTransferDetails);
@@ -135,7 +129,7 @@ TDonationPage::TDonationPage(const StaticPageActions& a, QWidget* parent) : QWid
     Heading(QStringLiteral("直接汇款"), transfer);
     Body(QStringLiteral("汇款前请先访问捐助网页，核对最新的收款账户信息；汇款附言中请注明“岚舟记捐助”。\n\n"
                         "如需收据或有其他问题，请通过“成功资源导航”页中的联系方式与作者联系。"),
-         transfer, 24, 56, 470, 120);
+         transfer, skin::kMargin, skin::kContentTop, skin::kContentWidth, 120);
     auto* lblDonate =
         new skin::HoverLabel(QStringLiteral("打开捐助网页"), skin::kLinkBlue, skin::kLinkRed, false, transfer);
     lblDonate->setObjectName(QStringLiteral("lblDonate"));

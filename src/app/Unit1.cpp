@@ -55,18 +55,25 @@ protected:
     }
 };
 
+// Drawn for each size a tray may ask for, so a scaled screen gets a sharp picture.
 QIcon TrayPicture() {
-    QPixmap pm(32, 32);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(vh::skin::kFrame);
-    p.setPen(QPen(Qt::white, 2));
-    p.drawEllipse(2, 2, 28, 28);
-    p.setPen(QPen(Qt::white, 3));
-    p.drawLine(16, 16, 16, 8);
-    p.drawLine(16, 16, 22, 19);
-    return QIcon(pm);
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64}) {
+        QPixmap pm(size, size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(size / 32.0, size / 32.0);
+        p.setBrush(vh::skin::kFrame);
+        p.setPen(QPen(Qt::white, 2));
+        p.drawEllipse(2, 2, 28, 28);
+        p.setPen(QPen(Qt::white, 3, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(16, 16, 16, 8);
+        p.drawLine(16, 16, 22, 19);
+        p.end();
+        icon.addPixmap(pm);
+    }
+    return icon;
 }
 
 } // namespace
@@ -81,9 +88,9 @@ TForm1::TForm1()
                            Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("*Varnholt--岚舟记*"));
-    setFixedSize(674, 511);
+    setFixedSize(vh::skin::kWindowWidth, vh::skin::kWindowHeight);
     if (QScreen* s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - QPoint(674 / 2, 511 / 2));
+        move(s->availableGeometry().center() - QPoint(vh::skin::kWindowWidth / 2, vh::skin::kWindowHeight / 2));
 
     // Created running (update, tips) or stopped (schedule, sampling); start-up adjusts them.
     tmrTimeRange = new vh::TTimer(this, 3000, false);
@@ -101,7 +108,7 @@ TForm1::TForm1()
 
     RPCHelp = new QStackedWidget(this);
     RPCHelp->setObjectName(QStringLiteral("RPCHelp"));
-    RPCHelp->setGeometry(150, 0, 524, 478);
+    RPCHelp->setGeometry(vh::skin::kNavWidth, 0, vh::skin::kPageWidth, vh::skin::kPageHeight);
     RPCHelp->setAutoFillBackground(true);
     for (const char* name : kPageNames) {
         auto* placeholder = new QWidget;
@@ -128,16 +135,16 @@ TForm1::~TForm1() {
 void TForm1::BuildNavigation() {
     pnlNav = new NavPanel(this);
     pnlNav->setObjectName(QStringLiteral("pnlNav"));
-    pnlNav->setGeometry(0, 0, 150, 478);
+    pnlNav->setGeometry(0, 0, vh::skin::kNavWidth, vh::skin::kPageHeight);
 
     auto* imgLogo =
         new vh::skin::HoverLabel(QStringLiteral("岚舟记"), Qt::white, QColor(0xff, 0xf0, 0xa0), false, pnlNav);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
-    QFont lf = vh::skin::SongFont(26);
+    QFont lf = vh::skin::SongFont(24);
     lf.setBold(true);
     imgLogo->setFont(lf);
     imgLogo->setAlignment(Qt::AlignCenter);
-    imgLogo->setGeometry(10, 10, 130, 48);
+    imgLogo->setGeometry(8, 12, 100, 44);
     imgLogo->setToolTip(QString::fromLatin1(vh::app::links::kHomePage));
     connect(imgLogo, &vh::skin::HoverLabel::clicked, this, [] { vh::platform::OpenUrl(vh::app::links::kHomePage); });
 
@@ -147,7 +154,7 @@ void TForm1::BuildNavigation() {
     hf.setBold(true);
     heading->setFont(hf);
     heading->setStyleSheet(QStringLiteral("color: white;"));
-    heading->setGeometry(15, 72, 120, 18);
+    heading->setGeometry(12, 72, 92, 18);
 
     struct Side {
         const char* name;
@@ -165,7 +172,7 @@ void TForm1::BuildNavigation() {
     for (const Side& s : side) {
         auto* b = new QPushButton(s.caption, pnlNav);
         b->setObjectName(QString::fromLatin1(s.name));
-        b->setGeometry(15, y, 120, 28);
+        b->setGeometry(12, y, 92, 28);
         const QString page = QString::fromLatin1(s.page);
         connect(b, &QPushButton::clicked, this, [this, page] { OpenPage(page); });
         y += 36;
@@ -173,22 +180,23 @@ void TForm1::BuildNavigation() {
 
     lbl1 = new vh::skin::HoverLabel(QStringLiteral("捐助"), Qt::white, vh::skin::kLinkBlue, true, pnlNav);
     lbl1->setObjectName(QStringLiteral("lbl1"));
-    lbl1->setGeometry(30, 300, 40, 18);
+    lbl1->setGeometry(20, 300, 30, 18);
     connect(lbl1, &vh::skin::HoverLabel::clicked, this, [this] { OpenPage(QStringLiteral("RTSTabSheet4")); });
     Label1 = new vh::skin::HoverLabel(QStringLiteral("更新"), Qt::white, vh::skin::kLinkBlue, true, pnlNav);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(90, 300, 40, 18);
+    Label1->setGeometry(68, 300, 30, 18);
     connect(Label1, &vh::skin::HoverLabel::clicked, this, &TForm1::Label1Click);
 
     auto* speedButton2 = new QPushButton(QStringLiteral("捐助(谢谢)"), pnlNav);
     speedButton2->setObjectName(QStringLiteral("SpeedButton2"));
-    speedButton2->setGeometry(15, 436, 120, 28);
+    speedButton2->setGeometry(12, 432, 92, 28);
     connect(speedButton2, &QPushButton::clicked, this, [this] { OpenPage(QStringLiteral("RTSTabSheet4")); });
 
     // The tip strip along the bottom.
     auto* strip = new NavPanel(this);
     strip->setObjectName(QStringLiteral("pnlTips"));
-    strip->setGeometry(0, 478, 674, 33);
+    strip->setGeometry(0, vh::skin::kPageHeight, vh::skin::kWindowWidth,
+                       vh::skin::kWindowHeight - vh::skin::kPageHeight);
     // The heading: 成功 and 贴士 in two columns, one each side of a small picture.
     auto* tipPicture = new vh::skin::SkinGlyph(this);
     tipPicture->setObjectName(QStringLiteral("imgTips"));
@@ -199,7 +207,9 @@ void TForm1::BuildNavigation() {
         ch->setObjectName(QStringLiteral("lblTipHeading%1").arg(i + 1));
         ch->setFont(vh::skin::SongFont(12));
         ch->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(vh::skin::kLinkRed.name()));
-        ch->setGeometry(i < 2 ? 1 : 50, 478 + (i % 2) * 14, 12, 14);
+        // Each column is as wide as the strip leaves beside the picture; the glyph is centred in it.
+        ch->setAlignment(Qt::AlignCenter);
+        ch->setGeometry(i < 2 ? 0 : 47, 477 + (i % 2) * 16, 14, 16);
     }
     Label9 = new QLabel(this);
     Label9->setObjectName(QStringLiteral("Label9"));

@@ -26,11 +26,14 @@ QPushButton* AddButton(QWidget* parent, const char* objectName, const QString& c
     return b;
 }
 
+constexpr int kFieldsX = 244;
+constexpr int kFieldsWidth = vh::skin::kPageWidth - vh::skin::kMargin - kFieldsX;
+
 QLineEdit* AddField(QWidget* parent, const char* objectName, const QString& label, int y) {
-    vh::monitor::AddLabel(parent, label, QPoint(230, y), Qt::black);
+    vh::skin::PageLabel(parent, label, kFieldsX, y);
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(objectName));
-    edit->setGeometry(230, y + 18, 260, 21);
+    edit->setGeometry(kFieldsX, y + 22, kFieldsWidth, vh::skin::kRowHeight);
     return edit;
 }
 
@@ -43,34 +46,32 @@ std::string Field(const QLineEdit* edit) {
 TProgramManagePage::TProgramManagePage(vh::PageHost& host, QWidget* parent) : QWidget(parent), host_(host) {
     setObjectName(QStringLiteral("RTSTabSheet6"));
     setFont(vh::skin::SongFont());
-    resize(520, 480);
+    using namespace vh::skin;
+    resize(kPageWidth, kPageHeight);
 
-    auto* heading = vh::monitor::AddLabel(this, QStringLiteral("可选程序设定"), QPoint(10, 8), Qt::black);
-    QFont bold = heading->font();
-    bold.setBold(true);
-    heading->setFont(bold);
-    heading->adjustSize();
+    QLabel* heading = PageHeading(this, QStringLiteral("可选程序设定"));
+    heading->setObjectName(QStringLiteral("lblProgramsCaption"));
 
-    vh::monitor::AddLabel(this, QStringLiteral("已有的可选程序(双击某项可直接删除)"), QPoint(10, 40), Qt::black);
+    PageLabel(this, QStringLiteral("已有的可选程序(双击某项可直接删除)"), kMargin, kContentTop);
     sLB3 = new QListWidget(this);
     sLB3->setObjectName(QStringLiteral("sLB3"));
-    sLB3->setGeometry(10, 60, 200, 320);
+    sLB3->setGeometry(kMargin, kContentTop + 26, 210, 330);
     sLB3->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    vh::monitor::AddLabel(this, QStringLiteral("可选程序具体：信息"), QPoint(230, 40), Qt::black);
-    suiEdtProgramName = AddField(this, "suiEdtProgramName", QStringLiteral("程序名称："), 65);
-    suiEdtProcessNme = AddField(this, "suiEdtProcessNme", QStringLiteral("程序对应进程名："), 115);
+    PageLabel(this, QStringLiteral("可选程序具体：信息"), kFieldsX, kContentTop);
+    suiEdtProgramName = AddField(this, "suiEdtProgramName", QStringLiteral("程序名称："), kContentTop + 26);
+    suiEdtProcessNme = AddField(this, "suiEdtProcessNme", QStringLiteral("程序对应进程名："), kContentTop + 80);
     suiEdtProcessNme->setReadOnly(true);
-    suiEdtDes = AddField(this, "suiEdtDes", QStringLiteral("程序对应的描述："), 165);
-    vh::monitor::AddLabel(this, QStringLiteral("可以直接在相应信息上修改，然后点击“修改”"), QPoint(230, 220),
-                          Qt::darkGray);
-    vh::monitor::AddLabel(this, QStringLiteral("即可完成修改，程序对应进程名不允许更改"), QPoint(230, 238),
-                          Qt::darkGray);
+    suiEdtDes = AddField(this, "suiEdtDes", QStringLiteral("程序对应的描述："), kContentTop + 134);
+    HintLabel(this, QStringLiteral("可以直接在相应信息上修改，然后点击“修改”"), kFieldsX, kContentTop + 196);
+    HintLabel(this, QStringLiteral("即可完成修改，程序对应进程名不允许更改"), kFieldsX, kContentTop + 216);
 
-    btn32 = AddButton(this, "btn32", QStringLiteral("新增"), QRect(230, 280, 75, 22));
-    btn34 = AddButton(this, "btn34", QStringLiteral("删除"), QRect(320, 280, 75, 22));
-    btn35 = AddButton(this, "btn35", QStringLiteral("修改"), QRect(410, 280, 75, 22));
-    btn33 = AddButton(this, "btn33", QStringLiteral("完成"), QRect(410, 440, 75, 22));
+    const int w = (kFieldsWidth - 2 * 10) / 3;
+    const int y = kContentTop + 254;
+    btn32 = AddButton(this, "btn32", QStringLiteral("新增"), QRect(kFieldsX, y, w, kButtonHeight));
+    btn34 = AddButton(this, "btn34", QStringLiteral("删除"), QRect(kFieldsX + w + 10, y, w, kButtonHeight));
+    btn35 = AddButton(this, "btn35", QStringLiteral("修改"), QRect(kFieldsX + 2 * (w + 10), y, w, kButtonHeight));
+    btn33 = AddButton(this, "btn33", QStringLiteral("完成"), QRect(kPageWidth - kMargin - 88, 436, 88, kButtonHeight));
 
     // Selection rather than clicks: a refill clears it, so the fields keep what they show.
     connect(sLB3, &QListWidget::itemSelectionChanged, this, &TProgramManagePage::sLB3Click);

@@ -54,35 +54,36 @@ TWorkProgramPage::TWorkProgramPage(vh::PageHost& host, TSettingsAccessor& settin
     : QWidget(parent), host_(host), settings_(settings) {
     setObjectName(QStringLiteral("RTSWorkSet"));
     setFont(vh::skin::SongFont());
-    resize(520, 480);
+    using namespace vh::skin;
+    resize(kPageWidth, kPageHeight);
 
-    auto* heading = vh::monitor::AddLabel(this, QStringLiteral("工作程序设定"), QPoint(10, 8), Qt::black);
-    QFont bold = heading->font();
-    bold.setBold(true);
-    heading->setFont(bold);
-    heading->adjustSize();
-    vh::monitor::AddLabel(this, QStringLiteral("设定时间分析时间段内允许使用的软件，未设定的均为“非工作程序”"),
-                          QPoint(10, 30), Qt::darkGray);
+    QLabel* heading = PageHeading(this, QStringLiteral("工作程序设定"));
+    heading->setObjectName(QStringLiteral("lblWorkSetCaption"));
+    HintLabel(this, QStringLiteral("设定时间分析时间段内允许使用的软件，未设定的均为“非工作程序”"), kMargin, 48);
 
-    vh::monitor::AddLabel(this, QStringLiteral("可选程序(双击某项可直接设定为工作程序)"), QPoint(10, 55), Qt::black);
+    const int listWidth = 210;
+    const int rightX = kPageWidth - kMargin - listWidth;
+    PageLabel(this, QStringLiteral("可选程序(双击某项可直接设定为工作程序)"), kMargin, 74);
     sLB1 = new QListWidget(this);
     sLB1->setObjectName(QStringLiteral("sLB1"));
-    sLB1->setGeometry(10, 75, 200, 200);
-    vh::monitor::AddLabel(this, QStringLiteral("工作程序(双击某项可直接取消设定)"), QPoint(290, 55), Qt::black);
+    sLB1->setGeometry(kMargin, 98, listWidth, 176);
+    PageLabel(this, QStringLiteral("工作程序(双击某项可直接取消设定)"), rightX, 74);
     sLB2 = new QListWidget(this);
     sLB2->setObjectName(QStringLiteral("sLB2"));
-    sLB2->setGeometry(290, 75, 200, 200);
+    sLB2->setGeometry(rightX, 98, listWidth, 176);
     for (auto* list : {sLB1, sLB2})
         list->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    btn27 = AddButton(this, "btn27", QStringLiteral("设定"), QRect(220, 130, 60, 22));
-    btn28 = AddButton(this, "btn28", QStringLiteral("取消"), QRect(220, 170, 60, 22));
+    const int middleX = kMargin + listWidth + 14;
+    const int middleWidth = rightX - 14 - middleX;
+    btn27 = AddButton(this, "btn27", QStringLiteral("设定"), QRect(middleX, 150, middleWidth, kButtonHeight));
+    btn28 = AddButton(this, "btn28", QStringLiteral("取消"), QRect(middleX, 188, middleWidth, kButtonHeight));
 
-    vh::monitor::AddLabel(this, QStringLiteral("若出现非“工作程序”，则"), QPoint(10, 290), Qt::black);
-    suiRbtn5 = AddRadio(this, "suiRbtn5", QStringLiteral("仅提醒"), QPoint(30, 312));
-    suiRbtn6 = AddRadio(this, "suiRbtn6", QStringLiteral("关闭"), QPoint(130, 312));
-    suiRbtn7 = AddRadio(this, "suiRbtn7", QStringLiteral("提醒并关闭"), QPoint(210, 312));
-    suiRbtn8 = AddRadio(this, "suiRbtn8", QStringLiteral("提醒并建议关闭"), QPoint(320, 312));
+    PageLabel(this, QStringLiteral("若出现非“工作程序”，则"), kMargin, 288);
+    suiRbtn5 = AddRadio(this, "suiRbtn5", QStringLiteral("仅提醒"), QPoint(kMargin + 16, 314));
+    suiRbtn6 = AddRadio(this, "suiRbtn6", QStringLiteral("关闭"), QPoint(kMargin + 116, 314));
+    suiRbtn7 = AddRadio(this, "suiRbtn7", QStringLiteral("提醒并关闭"), QPoint(kMargin + 206, 314));
+    suiRbtn8 = AddRadio(this, "suiRbtn8", QStringLiteral("提醒并建议关闭"), QPoint(kMargin + 326, 314));
     reactionGroup_ = new QButtonGroup(this);
     reactionGroup_->setExclusive(true);
     int id = 0;
@@ -90,12 +91,13 @@ TWorkProgramPage::TWorkProgramPage(vh::PageHost& host, TSettingsAccessor& settin
         reactionGroup_->addButton(r, id++);
     suiRbtn5->setChecked(true);
 
-    btn36 = AddButton(this, "btn36", QStringLiteral("提醒内容设定"), QRect(10, 345, 100, 22));
-    vh::monitor::AddLabel(this, QStringLiteral("可选程序列表中没有我要的程序？"), QPoint(10, 385), Qt::black);
-    vh::monitor::AddLabel(this, QStringLiteral("请点击“可选程序管理”按钮"), QPoint(10, 405), Qt::black);
-    btn31 = AddButton(this, "btn31", QStringLiteral("可选程序管理"), QRect(210, 392, 100, 22));
-    btn29 = AddButton(this, "btn29", QStringLiteral("上一步"), QRect(290, 440, 75, 22));
-    btn30 = AddButton(this, "btn30", QStringLiteral("完成"), QRect(380, 440, 75, 22));
+    btn36 = AddButton(this, "btn36", QStringLiteral("提醒内容设定"), QRect(kMargin + 16, 344, 110, kButtonHeight));
+    HintLabel(this, QStringLiteral("可选程序列表中没有我要的程序？"), kMargin, 386);
+    HintLabel(this, QStringLiteral("请点击“可选程序管理”按钮"), kMargin, 406);
+    btn31 = AddButton(this, "btn31", QStringLiteral("可选程序管理"), QRect(250, 392, 110, kButtonHeight));
+    btn29 = AddButton(this, "btn29", QStringLiteral("上一步"),
+                      QRect(kPageWidth - kMargin - 2 * 88 - 10, 436, 88, kButtonHeight));
+    btn30 = AddButton(this, "btn30", QStringLiteral("完成"), QRect(kPageWidth - kMargin - 88, 436, 88, kButtonHeight));
 
     connect(sLB1, &QListWidget::itemDoubleClicked, this, &TWorkProgramPage::sLB1DblClick);
     connect(sLB2, &QListWidget::itemDoubleClicked, this, &TWorkProgramPage::sLB2DblClick);

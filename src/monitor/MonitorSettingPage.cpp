@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include "toolkit/ErrorDisplay.h"
 #include "toolkit/PageHost.h"
 #include "toolkit/QtText.h"
+#include "toolkit/Skin.h"
 #include "toolkit/TTimer.h"
 
 namespace {
@@ -47,16 +49,8 @@ TMonitorSettingPage::TMonitorSettingPage(vh::PageHost& host, TSettingsAccessor& 
     : QWidget(parent), host_(host), settings_(settings) {
     setObjectName("RTSTabMonitorCaption");
 
-    auto* heading = Label("时间分析设定", this);
+    QLabel* heading = vh::skin::PageHeading(this, QString::fromUtf8("时间分析设定"));
     heading->setObjectName("lblMonitorCaption");
-    QFont f = heading->font();
-    f.setBold(true);
-    // The skin's fonts are set in pixels, where the point size reads as -1.
-    if (f.pixelSize() > 0)
-        f.setPixelSize(f.pixelSize() * 13 / 10);
-    else
-        f.setPointSizeF(f.pointSizeF() * 1.3);
-    heading->setFont(f);
 
     suiRbtn1 = new QRadioButton(QString::fromUtf8("每天"), this);
     suiRbtn1->setObjectName("suiRbtn1");
@@ -93,44 +87,82 @@ TMonitorSettingPage::TMonitorSettingPage(vh::PageHost& host, TSettingsAccessor& 
     connect(btn12, &QPushButton::clicked, this, &TMonitorSettingPage::btn12Click);
     connect(btn26, &QPushButton::clicked, this, &TMonitorSettingPage::btn26Click);
 
-    auto* kinds = new QHBoxLayout;
+    // Three groups under the heading, each one question: how often, when, how densely.
+    auto* kindBox = new QGroupBox(QString::fromUtf8("监视方式"), this);
+    auto* kinds = new QHBoxLayout(kindBox);
+    kinds->setContentsMargins(14, 10, 14, 8);
+    kinds->setSpacing(24);
     kinds->addWidget(suiRbtn1);
     kinds->addWidget(suiRbtn2);
     kinds->addWidget(suiRadioButton1);
     kinds->addStretch();
+    for (QRadioButton* r : {suiRbtn1, suiRbtn2, suiRadioButton1})
+        r->setParent(kindBox);
 
-    auto timeRow = [this](const char* caption, QComboBox* h, QComboBox* m, QComboBox* s) {
+    auto* periodBox = new QGroupBox(QString::fromUtf8("监视时段"), this);
+    auto timeRow = [periodBox](const char* caption, QComboBox* h, QComboBox* m, QComboBox* s) {
         auto* row = new QHBoxLayout;
-        row->addWidget(Label(caption, this));
+        row->setSpacing(6);
+        QLabel* l = Label(caption, periodBox);
+        l->setMinimumWidth(24);
+        row->addWidget(l);
+        for (QComboBox* box : {h, m, s}) {
+            box->setParent(periodBox);
+            box->setMinimumWidth(64);
+        }
         row->addWidget(h);
-        row->addWidget(Label(":", this));
+        row->addWidget(Label(":", periodBox));
         row->addWidget(m);
-        row->addWidget(Label(":", this));
+        row->addWidget(Label(":", periodBox));
         row->addWidget(s);
         row->addStretch();
         return row;
     };
+    auto* period = new QVBoxLayout(periodBox);
+    period->setContentsMargins(14, 10, 14, 10);
+    period->setSpacing(vh::skin::kRowGap);
+    period->addLayout(timeRow("从", suiCbx1, suiCbx2, suiCbx3));
+    period->addLayout(timeRow("到", suiCbx4, suiCbx5, suiCbx6));
 
-    auto* interval = new QHBoxLayout;
-    interval->addWidget(Label("每隔", this));
+    auto* intervalBox = new QGroupBox(QString::fromUtf8("记录间隔"), this);
+    auto* interval = new QHBoxLayout(intervalBox);
+    interval->setContentsMargins(14, 10, 14, 8);
+    sNumEdt1->setParent(intervalBox);
+    sNumEdt1->setFixedWidth(64);
+    interval->addWidget(Label("每隔", intervalBox));
     interval->addWidget(sNumEdt1);
-    interval->addWidget(Label("分钟进行一次记录", this));
+    interval->addWidget(Label("分钟进行一次记录", intervalBox));
     interval->addStretch();
 
+    auto* note = Label("设定后点击“应用”生效；再点击“工作程序设定”，选出哪些程序属于工作。", this);
+    note->setObjectName("lblMonitorHint");
+    note->setWordWrap(true);
+    QPalette muted = note->palette();
+    muted.setColor(QPalette::WindowText, vh::skin::kMuted);
+    note->setPalette(muted);
+
+    for (QPushButton* b : {btn13, btn12, btn26})
+        b->setFixedHeight(vh::skin::kButtonHeight);
+    btn13->setFixedWidth(vh::skin::kButtonWidth);
+    btn12->setFixedWidth(vh::skin::kButtonWidth);
+    btn26->setFixedWidth(120);
+    btn13->setDefault(true);
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(10);
     buttons->addWidget(btn13);
     buttons->addWidget(btn12);
     buttons->addStretch();
     buttons->addWidget(btn26);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(heading);
-    layout->addLayout(kinds);
-    layout->addLayout(timeRow("从", suiCbx1, suiCbx2, suiCbx3));
-    layout->addLayout(timeRow("到", suiCbx4, suiCbx5, suiCbx6));
-    layout->addLayout(interval);
-    layout->addLayout(buttons);
+    layout->setContentsMargins(vh::skin::kMargin, vh::skin::kContentTop, vh::skin::kMargin, 16);
+    layout->setSpacing(14);
+    layout->addWidget(kindBox);
+    layout->addWidget(periodBox);
+    layout->addWidget(intervalBox);
+    layout->addWidget(note);
     layout->addStretch();
+    layout->addLayout(buttons);
 }
 
 QComboBox* TMonitorSettingPage::MakeSelector(const char* name, int count) {

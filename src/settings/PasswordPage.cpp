@@ -12,6 +12,7 @@
 #include "toolkit/ErrorDisplay.h"
 #include "toolkit/PageHost.h"
 #include "toolkit/QtText.h"
+#include "toolkit/Skin.h"
 
 namespace {
 
@@ -46,23 +47,14 @@ QPushButton* Button(const char* name, const char* utf8, QWidget* parent, int x) 
 TPasswordPage::TPasswordPage(vh::PageHost& host, TSettingsAccessor& settings, QWidget* parent)
     : QWidget(parent), host_(host), settings_(settings) {
     setObjectName("RTSTabSheet3");
-    resize(500, 470);
+    resize(vh::skin::kPageWidth, vh::skin::kPageHeight);
 
-    auto* heading = new QLabel(QString::fromUtf8("系统设定--密码设定"), this);
+    QLabel* heading = vh::skin::PageHeading(this, QString::fromUtf8("系统设定--密码设定"));
     heading->setObjectName("lblPasswordCaption");
-    QFont f = heading->font();
-    f.setBold(true);
-    // The skin's fonts are set in pixels, where the point size reads as -1.
-    if (f.pixelSize() > 0)
-        f.setPixelSize(f.pixelSize() * 13 / 10);
-    else
-        f.setPointSizeF(f.pointSizeF() * 1.3);
-    heading->setFont(f);
-    heading->setGeometry(20, 14, 460, 30);
 
     auto* box = new QGroupBox(QString::fromUtf8("密码设定"), this);
     box->setObjectName("grpPassword");
-    box->setGeometry(20, 60, 460, 280);
+    box->setGeometry(vh::skin::kMargin, vh::skin::kContentTop + 4, vh::skin::kContentWidth, 280);
 
     auto* hint = new QLabel(QString::fromUtf8("软件安装时的初始密码是：qwhmzt"), box);
     hint->setObjectName("lblInitialPassword");

@@ -16,6 +16,7 @@
 #include "toolkit/ErrorDisplay.h"
 #include "toolkit/PageHost.h"
 #include "toolkit/QtText.h"
+#include "toolkit/Skin.h"
 #include "toolkit/TTimer.h"
 #include "update/Tips.h"
 
@@ -38,6 +39,7 @@ QCheckBox* Box(QWidget* parent, const char* name, const char* caption) {
 QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
     auto* button = new QPushButton(QString::fromUtf8(caption), parent);
     button->setObjectName(QString::fromLatin1(name));
+    button->setFixedSize(vh::skin::kButtonWidth, vh::skin::kButtonHeight);
     return button;
 }
 
@@ -47,10 +49,8 @@ TSystemSettingsPage::TSystemSettingsPage(vh::PageHost& host, TSettingsAccessor& 
     : QWidget(parent), host_(host), settings_(settings) {
     setObjectName(QStringLiteral("RTSTSSysSetting"));
 
-    auto* heading = new QLabel(QStringLiteral("系统设定"), this);
-    QFont headingFont = heading->font();
-    headingFont.setBold(true);
-    heading->setFont(headingFont);
+    QLabel* heading = vh::skin::PageHeading(this, QStringLiteral("系统设定"));
+    heading->setObjectName(QStringLiteral("lblSysSettingCaption"));
 
     auto* startGroup = new QGroupBox(QStringLiteral("启动设定"), this);
     suiCboxAutoRun = Box(startGroup, "suiCboxAutoRun", "系统启动时自动运行");
@@ -94,7 +94,8 @@ TSystemSettingsPage::TSystemSettingsPage(vh::PageHost& host, TSettingsAccessor& 
     buttons->addWidget(btn11);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(heading);
+    layout->setContentsMargins(vh::skin::kMargin, vh::skin::kContentTop, vh::skin::kMargin, 12);
+    layout->setSpacing(vh::skin::kRowGap);
     layout->addWidget(startGroup);
     layout->addWidget(securityGroup);
     layout->addWidget(otherGroup);

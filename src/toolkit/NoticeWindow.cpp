@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QWidget>
 
+#include "toolkit/Skin.h"
+
 namespace vh {
 
 void MakeNoticeWindow(QWidget* w) {
@@ -12,6 +14,8 @@ void MakeNoticeWindow(QWidget* w) {
         w->winId();
     // First in the type list, before the utility type Qt adds for a tool window.
     w->setAttribute(Qt::WA_X11NetWmWindowTypeNotification);
+    // Without a frame from the window manager the dialog needs an edge of its own against the page behind.
+    skin::AddDialogEdge(w);
 }
 
 } // namespace vh

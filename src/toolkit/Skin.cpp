@@ -7,36 +7,79 @@
 #include <QPainter>
 #include <QPalette>
 #include <QStyleFactory>
+#include <algorithm>
 
 namespace vh::skin {
 
 namespace {
 const char* kStyleSheet = R"(
 QPushButton {
-    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fdfeff, stop:1 #d6e3f3);
-    border: 1px solid #6f8fbf; border-radius: 3px; padding: 1px 6px; color: #10305a;
+    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #e3ecf8);
+    border: 1px solid #8fa9cf; border-radius: 4px; padding: 2px 10px; color: #10305a;
 }
-QPushButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #bcd4f0); }
-QPushButton:pressed { background: #a9c3e6; }
+QPushButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #cfe0f6); border-color: #2b5797; }
+QPushButton:pressed { background: #bcd2ef; }
 QPushButton:focus { border: 1px solid #2b5797; }
-QLineEdit, QComboBox, QSpinBox, QDateTimeEdit, QTimeEdit, QDateEdit {
-    border: 1px solid #8aa6cf; background: white; padding: 1px 2px; selection-background-color: #2b5797;
+QPushButton:disabled { color: #9aa8b8; border-color: #c5d1e0; }
+QLineEdit, QPlainTextEdit, QTextEdit {
+    border: 1px solid #9fb5d6; border-radius: 3px; background: white; padding: 1px 3px;
+    selection-background-color: #2b5797;
 }
-QGroupBox { border: 1px solid #9db4d8; margin-top: 8px; }
-QGroupBox::title { subcontrol-origin: margin; left: 8px; color: #2b5797; }
-QListWidget, QTreeWidget, QTableWidget { border: 1px solid #8aa6cf; background: white; }
-QHeaderView::section { background: #dfe9f7; border: 0; border-right: 1px solid #b5c8e6; padding: 2px; }
-QMenu { background: #f4f7fb; border: 1px solid #2b5797; }
-QMenu::item { padding: 3px 20px; }
+QLineEdit:focus, QPlainTextEdit:focus, QTextEdit:focus { border-color: #2b5797; }
+QLineEdit:read-only { background: #eef2f8; color: #4a5a70; }
+QGroupBox { border: 1px solid #c9d7ea; border-radius: 4px; margin-top: 10px; padding-top: 6px; }
+QGroupBox::title { subcontrol-origin: margin; left: 10px; padding: 0 4px; color: #2b5797; }
+QListWidget, QTreeWidget, QTableWidget { border: 1px solid #9fb5d6; background: white; }
+QListWidget::item { padding: 2px 4px; }
+QListWidget::item:selected, QTableWidget::item:selected { background: #2b5797; color: white; }
+QHeaderView::section { background: #e6eef9; border: 0; border-right: 1px solid #c9d7ea;
+    border-bottom: 1px solid #c9d7ea; padding: 2px 4px; color: #10305a; }
+QMenu { background: #f7f9fc; border: 1px solid #2b5797; }
+QMenu::item { padding: 4px 22px; }
 QMenu::item:selected { background: #2b5797; color: white; }
+QToolTip { background: #ffffe8; color: #1d2b3c; border: 1px solid #9fb5d6; }
 )";
-}
+
+// Keeps the edge the size of its dialog and above every child, which are added after it.
+class DialogEdge : public QWidget {
+public:
+    explicit DialogEdge(QWidget* dialog) : QWidget(dialog) {
+        setObjectName(QStringLiteral("skinEdge"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
+        dialog->installEventFilter(this);
+        setGeometry(dialog->rect());
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (watched == parentWidget() && (e->type() == QEvent::Show || e->type() == QEvent::Resize)) {
+            setGeometry(parentWidget()->rect());
+            raise();
+        }
+        return false;
+    }
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setPen(QPen(kFrame.darker(120), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+};
+} // namespace
 
 void ApplySkin(QApplication& app) {
     if (QStyle* s = QStyleFactory::create(QStringLiteral("Fusion")))
         app.setStyle(s);
+    // Fusion draws combo boxes, pickers and their arrows from the palette; the style sheet leaves them alone.
     QPalette p = app.palette();
     p.setColor(QPalette::Window, kPage);
+    p.setColor(QPalette::Base, Qt::white);
+    p.setColor(QPalette::Button, QColor(0xf3, 0xf7, 0xfc));
+    p.setColor(QPalette::WindowText, kText);
+    p.setColor(QPalette::Text, kText);
+    p.setColor(QPalette::ButtonText, QColor(0x10, 0x30, 0x5a));
     p.setColor(QPalette::Highlight, kFrame);
     app.setPalette(p);
     app.setFont(SongFont(12));
@@ -48,6 +91,46 @@ QFont SongFont(int pixelSize) {
     f.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei")});
     f.setPixelSize(pixelSize);
     return f;
+}
+
+QFont HeadingFont() {
+    QFont f = SongFont(16);
+    f.setBold(true);
+    return f;
+}
+
+QLabel* PageHeading(QWidget* page, const QString& text) {
+    auto* l = new QLabel(text, page);
+    l->setObjectName(QStringLiteral("lblPageHeading"));
+    l->setFont(HeadingFont());
+    l->setTextFormat(Qt::PlainText);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    l->setStyleSheet(QStringLiteral("color: %1; background: transparent; border: 0; border-bottom: 1px solid %2;")
+                         .arg(kFrame.name(), kRule.name()));
+    l->setGeometry(kMargin, kHeadingTop, kContentWidth, kHeadingHeight);
+    return l;
+}
+
+QLabel* PageLabel(QWidget* parent, const QString& text, int x, int y) {
+    auto* l = new QLabel(text, parent);
+    l->setTextFormat(Qt::PlainText);
+    l->move(x, y);
+    l->adjustSize();
+    l->resize(l->width(), std::max(l->height(), kRowHeight));
+    return l;
+}
+
+QLabel* HintLabel(QWidget* parent, const QString& text, int x, int y) {
+    QLabel* l = PageLabel(parent, text, x, y);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, kMuted);
+    l->setPalette(p);
+    return l;
+}
+
+void AddDialogEdge(QWidget* dialog) {
+    if (!dialog->findChild<DialogEdge*>(QString(), Qt::FindDirectChildrenOnly))
+        new DialogEdge(dialog);
 }
 
 SkinBanner::SkinBanner(QWidget* parent) : QWidget(parent) {

@@ -1,4 +1,5 @@
 #include "settings/PasswordPage.h"
+#include "toolkit/Skin.h"
 
 #include "platform/CoreTestFiles.h"
 #include "platform/Text.h"
@@ -76,7 +77,8 @@ TEST_F(PasswordPage, ShowsItsTextsAndHidesWhatIsTyped) {
     }
     // Everything fits the page area.
     for (auto* w : page.findChildren<QWidget*>())
-        EXPECT_TRUE(QRect(0, 0, 500, 470).contains(QRect(w->mapTo(&page, QPoint(0, 0)), w->size())))
+        EXPECT_TRUE(QRect(0, 0, vh::skin::kPageWidth, vh::skin::kPageHeight)
+                        .contains(QRect(w->mapTo(&page, QPoint(0, 0)), w->size())))
             << w->objectName().toStdString();
 }
 
