@@ -1,8 +1,11 @@
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QImage>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <fstream>
+#include <iterator>
 #include <set>
 
 #include "PageSupport.h"
@@ -218,4 +221,43 @@ TEST_F(StatisticPageFixture, ColourCellsShowExactlyTheirSliceColour) {
         // The far end of the share cell holds no text: it shows the cell's white.
         EXPECT_EQ(image.pixelColor(share.right() - 3, share.center().y()), QColor(Qt::white)) << r;
     }
+}
+
+namespace {
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+} // namespace
+
+// The export writes what the page shows, and on request the range's samples, as bytes a spreadsheet reads:
+// byte-order mark, CRLF, captions with commas and quotes quoted, a formula kept as text.
+TEST_F(StatisticPageFixture, ExportWritesTheShownSharesAndTheRangesSamples) {
+    EXPECT_FALSE(page->btnExport->isEnabled());
+    Sample("2024-03-02 10:00:00", "预算, 第一季度 \"草稿\"", "soffice.bin");
+    Sample("2024-03-02 10:01:00", "预算, 第一季度 \"草稿\"", "soffice.bin");
+    Sample("2024-03-02 10:02:00", "=1+2", "calc");
+    Sample("2024-03-02 11:00:00", "outside", "x"); // after the range
+    SetRange("2024-03-02 09:00:00", "2024-03-02 10:30:00");
+    page->suiRbtn3->click();
+    page->btn9->click();
+    ASSERT_TRUE(page->btnExport->isEnabled());
+
+    const QString path = QString::fromStdString(db->App().Path("分析.csv"));
+    ASSERT_TRUE(page->ExportTo(path, false));
+    const std::string bom = "\xEF\xBB\xBF";
+    EXPECT_EQ(ReadBytes(path.toStdString()), bom + "名称,次数,比例(%)\r\n"
+                                                   "\"预算, 第一季度 \"\"草稿\"\"\",2,66.67\r\n"
+                                                   "\"'=1+2\",1,33.33\r\n");
+    EXPECT_FALSE(QFileInfo::exists(TStatisticPage::SamplesPath(path)));
+
+    ASSERT_TRUE(page->ExportTo(path, true));
+    EXPECT_EQ(TStatisticPage::SamplesPath(path), QString::fromStdString(db->App().Path("分析_记录.csv")));
+    EXPECT_EQ(ReadBytes(TStatisticPage::SamplesPath(path).toStdString()),
+              bom + "时间,进程名,窗口标题\r\n"
+                    "2024-03-02 10:00:00,soffice.bin,\"预算, 第一季度 \"\"草稿\"\"\"\r\n"
+                    "2024-03-02 10:01:00,soffice.bin,\"预算, 第一季度 \"\"草稿\"\"\"\r\n"
+                    "2024-03-02 10:02:00,calc,\"'=1+2\"\r\n");
+    // The page shows what it showed before.
+    EXPECT_EQ(page->sLV1->rowCount(), 2);
 }

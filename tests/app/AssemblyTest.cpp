@@ -1,6 +1,8 @@
 // The assembled program: the main window's timers reach the sampler, the database and the non-work
 // handling through the real wiring, as they do in the running program.
 #include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -8,9 +10,11 @@
 #include "ShellTestSupport.h"
 #include "app/Assembly.h"
 #include "app/Unit1.h"
+#include "catalogue/uAddProgram.h"
 #include "monitor/ForegroundInfo.h"
 #include "monitor/Schedule.h"
 #include "monitor/uDealUnwork.h"
+#include "monitor/uInformSet.h"
 #include "platform/Clock.h"
 #include "storage/uDBFunc.h"
 #include "support/FakeWindowSystem.h"
@@ -155,18 +159,55 @@ TEST_F(AssemblyTest, EveryPageOfTheSubsystemsIsInPlace) {
     }
 }
 
-TEST_F(AssemblyTest, EveryControlFitsInThePageArea) {
+namespace {
+// A label that shows one line of text must be as wide and as high as that text.
+void ExpectLabelsShowTheirText(QWidget* top, const std::string& where) {
+    for (QLabel* l : top->findChildren<QLabel*>()) {
+        if (!l->isVisibleTo(top) || l->text().isEmpty() || l->wordWrap() || l->textFormat() == Qt::RichText)
+            continue;
+        const QFontMetrics fm(l->font());
+        const QRect room = l->contentsRect();
+        for (const QString& line : l->text().split(QLatin1Char('\n'))) {
+            EXPECT_LE(fm.horizontalAdvance(line), room.width())
+                << where << " " << l->objectName().toStdString() << " '" << line.toStdString() << "'";
+        }
+        EXPECT_LE(fm.height(), room.height()) << where << " " << l->text().toStdString();
+    }
+}
+
+// Every visible widget below top lies inside area (in top's coordinates).
+void ExpectInside(QWidget* top, const QRect& area, const std::string& where) {
+    for (QWidget* w : top->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(top) || w->isWindow())
+            continue;
+        const QRect r(w->mapTo(top, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(area.contains(r)) << where << " " << w->metaObject()->className() << " "
+                                      << w->objectName().toStdString() << " at " << r.x() << "," << r.y() << " "
+                                      << r.width() << "x" << r.height();
+    }
+}
+} // namespace
+
+TEST_F(AssemblyTest, EveryControlFitsInThePageAreaAndNoLabelIsClipped) {
     const QRect area(QPoint(0, 0), form_->findChild<QWidget*>(QStringLiteral("RPCHelp"))->size());
+    form_->show();
     for (const char* name : TForm1::kPageNames) {
+        form_->OpenPage(QString::fromLatin1(name));
+        QApplication::processEvents();
         QWidget* page = form_->Page(QString::fromLatin1(name));
         ASSERT_NE(page, nullptr) << name;
-        for (QWidget* w : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (!w->isVisibleTo(page) && !w->isHidden())
-                continue;
-            EXPECT_TRUE(area.contains(w->geometry()))
-                << name << " " << w->objectName().toStdString() << " at " << w->x() << "," << w->y() << " "
-                << w->width() << "x" << w->height();
-        }
+        ExpectInside(page, area, name);
+        ExpectLabelsShowTheirText(page, name);
+    }
+    // The window's own labels (navigation, tip strip) and the dialogs.
+    ExpectLabelsShowTheirText(form_->findChild<QWidget*>(QStringLiteral("pnlNav")), "navigation");
+    for (QWidget* dialog : std::initializer_list<QWidget*>{assembly_->AddWorkProgram(), assembly_->DealUnwork(),
+                                                           assembly_->InformSet()}) {
+        dialog->show();
+        QApplication::processEvents();
+        ExpectInside(dialog, dialog->rect(), dialog->objectName().toStdString());
+        ExpectLabelsShowTheirText(dialog, dialog->objectName().toStdString());
+        dialog->hide();
     }
 }
 

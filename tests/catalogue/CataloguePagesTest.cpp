@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,10 +17,12 @@
 #include "monitor/UnworkHandler.h"
 #include "monitor/uDealUnwork.h"
 #include "monitor/uInformSet.h"
+#include "platform/Clock.h"
 #include "platform/Text.h"
 #include "settings/SettingsAccessor.h"
 #include "storage/uDBFunc.h"
 #include "support/FakePageHost.h"
+#include "support/FakeWindowSystem.h"
 #include "support/ModalAnswerer.h"
 #include "support/TestDatabase.h"
 #include "toolkit/ErrorDisplay.h"
@@ -485,6 +488,53 @@ TEST_F(CataloguePages, ClosedConnectionCountsEverySampleAsNonWork) {
     db_->CloseConnection();
     handler.CheckNonWorkProgram();
     EXPECT_TRUE(notice.isVisible());
+}
+
+} // namespace
+
+namespace {
+
+// The add dialog offers the processes sampled lately, most frequent first, then the programs on screen;
+// choosing one fills the process name and proposes a program name; typed text is kept as typed.
+TEST_F(CataloguePages, AddDialogOffersSampledAndOnScreenProcesses) {
+    auto& fake = vh::test::FakeWindowSystem::Install();
+    fake.AddProcess(10, "gedit");
+    fake.AddProcess(11, "soffice.bin");
+    fake.AddWindow(1, Utf8ToGbk("无标题文档 - gedit"), 10);
+    fake.AddWindow(2, Utf8ToGbk("季度报告.odt - LibreOffice Writer"), 11);
+    vh::SetClock([] { return vh::DateTime{2024, 3, 2, 12, 0, 0, 0}; });
+    TDBFunc::InsertSample("2023-10-01 09:00:00", "old", "old.exe", ""); // outside the recent window
+    TDBFunc::InsertSample("2024-03-01 09:00:00", Utf8ToGbk("预算.ods - LibreOffice Calc"), "soffice.bin", "");
+    TDBFunc::InsertSample("2024-03-01 09:01:00", "t", "xterm", "");
+    TDBFunc::InsertSample("2024-03-01 09:02:00", "t", "xterm", "");
+
+    TfrmAddWorkProgram add;
+    add.SetMode(0);
+    add.Prefill("", "", "");
+    add.suiEdtprocessname->setText(QStringLiteral("typed.ex"));
+    add.show();
+    QStringList offered;
+    for (int i = 0; i < add.cbxProcess->count(); ++i)
+        offered << add.cbxProcess->itemData(i).toString();
+    EXPECT_EQ(offered, (QStringList{"xterm", "soffice.bin", "gedit"}));
+    EXPECT_EQ(add.suiEdtprocessname->text(), QStringLiteral("typed.ex"));
+
+    emit add.cbxProcess->activated(1);
+    EXPECT_EQ(add.suiEdtprocessname->text(), QStringLiteral("soffice.bin"));
+    // The caption of its latest sample, without the document's name.
+    EXPECT_EQ(add.suiEdtProgramName->text(), QStringLiteral("LibreOffice Calc"));
+    emit add.cbxProcess->activated(2);
+    EXPECT_EQ(add.suiEdtprocessname->text(), QStringLiteral("gedit"));
+    EXPECT_EQ(add.suiEdtProgramName->text(), QStringLiteral("gedit"));
+
+    // What is stored is what the fields hold.
+    add.suiEdtProgramName->setText(QStringLiteral("文本编辑器"));
+    add.btn32->click();
+    std::string processName, description;
+    EXPECT_TRUE(TDBFunc::GetProgramInfo(Utf8ToGbk("文本编辑器"), processName, description));
+    EXPECT_EQ(processName, "gedit");
+    vh::platform::SetWindowSystem(nullptr);
+    vh::SetClock({});
 }
 
 } // namespace

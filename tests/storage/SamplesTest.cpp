@@ -224,4 +224,47 @@ TEST_F(Tallies, WithoutAnyQueryFail) {
     EXPECT_TRUE(names.empty());
 }
 
+// What the add dialog offers: the processes sampled since a moment, most samples first, at most a limit,
+// each with the caption of its latest sample; older samples are not looked at.
+TEST_F(Samples, RecentProcessesMostFrequentFirstBoundedBySinceAndLimit) {
+    const std::string writer = Utf8ToGbk("计划.odt - LibreOffice Writer");
+    Add("2024-01-01 08:00:00", "old", "old.exe"); // before the window: never offered
+    Add("2024-01-01 08:01:00", "old", "old.exe");
+    Add("2024-01-01 08:02:00", "old", "old.exe");
+    Add("2024-01-01 08:03:00", "old", "xterm");
+    Add("2024-03-01 09:00:00", "a", "soffice.bin");
+    Add("2024-03-01 09:01:00", "t1", "xterm");
+    Add("2024-03-01 09:02:00", writer, "soffice.bin");
+    Add("2024-03-01 09:03:00", "t2", "xterm");
+    Add("2024-03-01 09:04:00", "t3", "xterm");
+    Add("2024-03-01 09:05:00", "f", "firefox-esr");
+    Add("2024-03-01 09:06:00", "c", "calc");
+
+    std::vector<TProcessUse> uses;
+    ASSERT_TRUE(TDBFunc::ListRecentProcesses("2024-02-01 00:00:00", 10, uses));
+    std::vector<std::string> names;
+    for (const auto& u : uses)
+        names.push_back(u.processName);
+    // Ties by name; old.exe lies before the window, and xterm's old sample is not counted.
+    EXPECT_EQ(names, (std::vector<std::string>{"xterm", "soffice.bin", "calc", "firefox-esr"}));
+    ASSERT_EQ(uses.size(), 4u);
+    EXPECT_EQ(uses[0].count, 3);
+    EXPECT_EQ(uses[0].lastCaption, "t3");
+    EXPECT_EQ(uses[1].count, 2);
+    EXPECT_EQ(uses[1].lastCaption, writer);
+    EXPECT_EQ(uses[1].lastSeen, "2024-03-01 09:02:00");
+
+    ASSERT_TRUE(TDBFunc::ListRecentProcesses("2024-02-01 00:00:00", 2, uses));
+    EXPECT_EQ(uses.size(), 2u);
+    ASSERT_TRUE(TDBFunc::ListRecentProcesses("2025-01-01 00:00:00", 10, uses));
+    EXPECT_TRUE(uses.empty());
+    // A bound is a value, not SQL.
+    ASSERT_TRUE(TDBFunc::ListRecentProcesses("9' or 1=1 --", 10, uses));
+    EXPECT_TRUE(uses.empty());
+
+    db.CloseConnection();
+    EXPECT_FALSE(TDBFunc::ListRecentProcesses("2024-02-01 00:00:00", 10, uses));
+    EXPECT_TRUE(uses.empty());
+}
+
 } // namespace
