@@ -131,6 +131,7 @@ TStatisticPage::TStatisticPage(vh::PageHost& host, QWidget* parent) : QWidget(pa
     btn9->setDefault(true);
     btnExport->setToolTip(QString::fromUtf8("把显示的分析结果保存为 CSV 文件，可选同时保存该时间段内的全部记录"));
     btnExport->setEnabled(false);
+    vh::skin::MakePrimary(btn9);
     connect(btn9, &QPushButton::clicked, this, &TStatisticPage::btn9Click);
     connect(btn19, &QPushButton::clicked, this, &TStatisticPage::btn19Click);
     connect(btnExport, &QPushButton::clicked, this, &TStatisticPage::btnExportClick);

@@ -42,16 +42,32 @@ QWidget* NewPage(const char* name) {
 QWidget* BuildMainPage(const StaticPageActions& a) {
     QWidget* p = NewPage("RTSTSMain");
     Heading(QStringLiteral("欢迎使用岚舟记"), p);
-    Body(QStringLiteral("岚舟记在后台安静地记下您每天的工作时间花在了哪些程序上：\n\n"
-                        "· 时间监视：设定每天或仅一次的监视时段和记录间隔，按时记录前台窗口。\n"
-                        "· 工作程序：标记哪些程序属于工作，其余程序出现时提醒您、关闭它或结束它。\n"
-                        "· 时间分析：按程序或窗口标题统计任意时间段，用饼图和列表显示所占比例。\n"
-                        "· 安全：启动、恢复窗口和退出都可以用密码保护。\n\n"
-                        "第一次使用时，请点击“使用向导”了解各项设定，或直接点击“开始使用”设定监视时段。"),
-         p, skin::kMargin, skin::kContentTop, skin::kContentWidth, 250);
-    QPushButton* btn8 = Button("btn8", QStringLiteral("开始使用"), p, 83, 330);
-    QPushButton* speedButton3 = Button("SpeedButton3", QStringLiteral("使用向导"), p, 231, 330);
-    QPushButton* btn25 = Button("btn25", QStringLiteral("更新"), p, 379, 330);
+    Body(QStringLiteral("岚舟记在后台安静地记下您每天的工作时间花在了哪些程序上。"), p, skin::kMargin,
+         skin::kContentTop, skin::kContentWidth, skin::kRowHeight);
+    struct Feature {
+        QString title;
+        QString text;
+    };
+    const Feature features[] = {
+        {QStringLiteral("时间监视"), QStringLiteral("设定每天或仅一次的监视时段和记录间隔，按时记录前台窗口。")},
+        {QStringLiteral("工作程序"), QStringLiteral("标记哪些程序属于工作，其余程序出现时提醒您、关闭它或结束它。")},
+        {QStringLiteral("时间分析"), QStringLiteral("按程序或窗口标题统计任意时间段，用饼图和列表显示所占比例。")},
+        {QStringLiteral("安全"), QStringLiteral("启动、恢复窗口和退出都可以用密码保护。")},
+    };
+    const int gap = 12;
+    const int cardWidth = (skin::kContentWidth - gap) / 2;
+    const int cardHeight = 84;
+    for (int i = 0; i < 4; ++i) {
+        const int x = skin::kMargin + (i % 2) * (cardWidth + gap);
+        const int y = skin::kContentTop + 36 + (i / 2) * (cardHeight + gap);
+        skin::Card(p, QRect(x, y, cardWidth, cardHeight), features[i].title, features[i].text);
+    }
+    Body(QStringLiteral("第一次使用时，请点击“使用向导”了解各项设定，或直接点击“开始使用”设定监视时段。"), p,
+         skin::kMargin, 300, skin::kContentWidth, 40);
+    QPushButton* btn8 = Button("btn8", QStringLiteral("开始使用"), p, skin::kMargin, 348, 120);
+    skin::MakePrimary(btn8);
+    QPushButton* speedButton3 = Button("SpeedButton3", QStringLiteral("使用向导"), p, skin::kMargin + 132, 348);
+    QPushButton* btn25 = Button("btn25", QStringLiteral("更新"), p, skin::kMargin + 240, 348);
     QObject::connect(btn8, &QPushButton::clicked, p, [a] { a.openPage(QStringLiteral("RTSTabMonitorCaption")); });
     QObject::connect(speedButton3, &QPushButton::clicked, p, [a] { a.openPage(QStringLiteral("RTSGuide")); });
     QObject::connect(btn25, &QPushButton::clicked, p, [a] { a.updateCheck(); });

@@ -106,6 +106,7 @@ TWorkProgramPage::TWorkProgramPage(vh::PageHost& host, TSettingsAccessor& settin
     connect(btn36, &QPushButton::clicked, this, &TWorkProgramPage::btn36Click);
     connect(btn31, &QPushButton::clicked, this, &TWorkProgramPage::btn31Click);
     connect(btn29, &QPushButton::clicked, this, &TWorkProgramPage::btn29Click);
+    vh::skin::MakePrimary(btn30);
     connect(btn30, &QPushButton::clicked, this, &TWorkProgramPage::btn30Click);
 }
 

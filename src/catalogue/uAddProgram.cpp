@@ -98,6 +98,7 @@ TfrmAddWorkProgram::TfrmAddWorkProgram(QWidget* parent) : QDialog(parent) {
     btn32->setAutoDefault(false);
     btn33->setAutoDefault(false);
 
+    vh::skin::MakePrimary(btn32);
     connect(btn32, &QPushButton::clicked, this, &TfrmAddWorkProgram::btn32Click);
     connect(btn33, &QPushButton::clicked, this, &TfrmAddWorkProgram::btn33Click);
     vh::monitor::CentreOnDesktop(this);

@@ -83,6 +83,7 @@ TMonitorSettingPage::TMonitorSettingPage(vh::PageHost& host, TSettingsAccessor& 
     btn12->setObjectName("btn12");
     btn26 = new QPushButton(QString::fromUtf8("工作程序设定"), this);
     btn26->setObjectName("btn26");
+    vh::skin::MakePrimary(btn13);
     connect(btn13, &QPushButton::clicked, this, &TMonitorSettingPage::btn13Click);
     connect(btn12, &QPushButton::clicked, this, &TMonitorSettingPage::btn12Click);
     connect(btn26, &QPushButton::clicked, this, &TMonitorSettingPage::btn26Click);

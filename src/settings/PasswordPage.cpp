@@ -71,6 +71,7 @@ TPasswordPage::TPasswordPage(vh::PageHost& host, TSettingsAccessor& settings, QW
     btn15 = Button("btn15", "清除", box, 190);
     btn14 = Button("btn14", "应用", box, 314);
     connect(btn15, &QPushButton::clicked, this, &TPasswordPage::btn15Click);
+    vh::skin::MakePrimary(btn14);
     connect(btn14, &QPushButton::clicked, this, &TPasswordPage::btn14Click);
 }
 

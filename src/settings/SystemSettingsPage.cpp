@@ -103,6 +103,7 @@ TSystemSettingsPage::TSystemSettingsPage(vh::PageHost& host, TSettingsAccessor& 
     layout->addStretch();
 
     connect(btn10, &QPushButton::clicked, this, &TSystemSettingsPage::btn10Click);
+    vh::skin::MakePrimary(btn11);
     connect(btn11, &QPushButton::clicked, this, &TSystemSettingsPage::btn11Click);
     connect(btn16, &QPushButton::clicked, this, &TSystemSettingsPage::btn16Click);
 }

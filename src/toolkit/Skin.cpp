@@ -2,10 +2,13 @@
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QFrame>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QPushButton>
+#include <QStyle>
 #include <QStyleFactory>
 #include <algorithm>
 
@@ -37,6 +40,11 @@ QHeaderView::section { background: #e6eef9; border: 0; border-right: 1px solid #
 QMenu { background: #f7f9fc; border: 1px solid #2b5797; }
 QMenu::item { padding: 4px 22px; }
 QMenu::item:selected { background: #2b5797; color: white; }
+QPushButton[primary="true"] { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #3f6fb0, stop:1 #2b5797);
+    border: 1px solid #234a82; color: white; font-weight: bold; }
+QPushButton[primary="true"]:hover { background: #3f6fb0; }
+QPushButton[primary="true"]:pressed { background: #234a82; }
+QFrame#skinCard { background: white; border: 1px solid #c9d7ea; border-radius: 6px; }
 QToolTip { background: #ffffe8; color: #1d2b3c; border: 1px solid #9fb5d6; }
 )";
 
@@ -126,6 +134,32 @@ QLabel* HintLabel(QWidget* parent, const QString& text, int x, int y) {
     p.setColor(QPalette::WindowText, kMuted);
     l->setPalette(p);
     return l;
+}
+
+QWidget* Card(QWidget* parent, const QRect& geometry, const QString& title, const QString& text) {
+    auto* card = new QFrame(parent);
+    card->setObjectName(QStringLiteral("skinCard"));
+    card->setGeometry(geometry);
+    auto* heading = new QLabel(title, card);
+    heading->setObjectName(QStringLiteral("lblCardTitle"));
+    QFont f = SongFont(13);
+    f.setBold(true);
+    heading->setFont(f);
+    heading->setStyleSheet(QStringLiteral("color: %1; background: transparent; border: 0;").arg(kFrame.name()));
+    heading->setGeometry(12, 10, geometry.width() - 24, 20);
+    auto* body = new QLabel(text, card);
+    body->setObjectName(QStringLiteral("lblCardText"));
+    body->setWordWrap(true);
+    body->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    body->setStyleSheet(QStringLiteral("color: %1; background: transparent; border: 0;").arg(kMuted.name()));
+    body->setGeometry(12, 34, geometry.width() - 24, geometry.height() - 40);
+    return card;
+}
+
+void MakePrimary(QPushButton* button) {
+    button->setProperty("primary", true);
+    button->style()->unpolish(button);
+    button->style()->polish(button);
 }
 
 void AddDialogEdge(QWidget* dialog) {

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QApplication;
+class QPushButton;
 
 namespace vh::skin {
 
@@ -51,6 +52,10 @@ QLabel* PageHeading(QWidget* page, const QString& text);
 QLabel* PageLabel(QWidget* parent, const QString& text, int x, int y);
 // A greyed explanation line.
 QLabel* HintLabel(QWidget* parent, const QString& text, int x, int y);
+// A white panel with a rounded edge at geometry, a bold title and a wrapped line of text.
+QWidget* Card(QWidget* parent, const QRect& geometry, const QString& title, const QString& text);
+// The one button of a page or dialog that does what the user came for: filled in the frame colour.
+void MakePrimary(QPushButton* button);
 // A visible one-pixel edge around a borderless dialog, kept above its children.
 void AddDialogEdge(QWidget* dialog);
 
