@@ -71,7 +71,7 @@ QColor LabelColourOn(const QColor& slice) {
 
 // Slices this large carry their mark inside; smaller ones outside on a short arm, where marks of thin
 // neighbours do not pile up on the slices.
-constexpr double kInsideShare = 7.0;
+constexpr double kInsideShare = 10.0;
 
 } // namespace
 

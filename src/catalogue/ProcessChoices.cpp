@@ -35,7 +35,7 @@ std::string RecentSince(const DateTime& now, int days) {
     return FormatSampleTime(t);
 }
 
-std::vector<ProcessChoice> OnScreenPrograms(vh::platform::WindowSystem& ws) {
+std::vector<ProcessChoice> OnScreenPrograms(vh::platform::WindowSystem& ws, std::uint32_t ownPid) {
     std::vector<ProcessChoice> out;
     try {
         std::unordered_map<std::uint32_t, std::string> names;
@@ -45,7 +45,10 @@ std::vector<ProcessChoice> OnScreenPrograms(vh::platform::WindowSystem& ws) {
         ws.EnumTopWindows([&](vh::platform::WindowId w) {
             if (ws.HasOwner(w) || !ws.IsVisible(w) || !IsCandidateWindow(w))
                 return true;
-            auto it = names.find(ws.GetProcessId(w));
+            const std::uint32_t pid = ws.GetProcessId(w);
+            if (pid == ownPid)
+                return true;
+            auto it = names.find(pid);
             if (it == names.end() || it->second.empty() || !seen.insert(it->second).second)
                 return true;
             ProcessChoice c;
@@ -87,7 +90,7 @@ std::vector<ProcessChoice> MergeChoices(const std::vector<TProcessUse>& recorded
     return out;
 }
 
-std::vector<ProcessChoice> LoadProcessChoices(const DateTime& now) {
+std::vector<ProcessChoice> LoadProcessChoices(const DateTime& now, std::uint32_t ownPid) {
     std::vector<TProcessUse> recorded;
     try {
         TDBFunc::ListRecentProcesses(RecentSince(now, kRecentDays), kMaxRecorded, recorded);
@@ -96,7 +99,7 @@ std::vector<ProcessChoice> LoadProcessChoices(const DateTime& now) {
     }
     std::vector<ProcessChoice> onScreen;
     try {
-        onScreen = OnScreenPrograms(vh::platform::TheWindowSystem());
+        onScreen = OnScreenPrograms(vh::platform::TheWindowSystem(), ownPid);
     } catch (const std::exception&) {
         // No display to ask.
     }

@@ -31,8 +31,9 @@ std::string ProposedProgramName(const std::string& caption);
 std::string RecentSince(const DateTime& now, int days);
 
 // One entry per process with an unowned, visible application window, in Z order from the top, each with
-// the caption of its topmost window. Errors of the window system leave the list as far as it got.
-std::vector<ProcessChoice> OnScreenPrograms(vh::platform::WindowSystem& ws);
+// the caption of its topmost window; the program's own process (ownPid) is left out. Errors of the window
+// system leave the list as far as it got.
+std::vector<ProcessChoice> OnScreenPrograms(vh::platform::WindowSystem& ws, std::uint32_t ownPid);
 
 // The sampled names in their order (most samples first), then the on-screen programs not among them. A
 // sampled name that is on screen too is marked so and keeps its sampled caption unless that is empty.
@@ -41,6 +42,6 @@ std::vector<ProcessChoice> MergeChoices(const std::vector<TProcessUse>& recorded
 
 // Both sources together: the recent samples from the database (a failing query offers none of them) and
 // the windows now on screen (none when there is no window system).
-std::vector<ProcessChoice> LoadProcessChoices(const DateTime& now);
+std::vector<ProcessChoice> LoadProcessChoices(const DateTime& now, std::uint32_t ownPid);
 
 } // namespace vh::catalogue

@@ -1,6 +1,7 @@
 #include "catalogue/uAddProgram.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -127,7 +128,8 @@ void TfrmAddWorkProgram::LoadProcessChoices() {
     const QString typed = suiEdtprocessname->text();
     const QSignalBlocker block(cbxProcess);
     cbxProcess->clear();
-    for (const vh::catalogue::ProcessChoice& c : vh::catalogue::LoadProcessChoices(vh::Now())) {
+    for (const vh::catalogue::ProcessChoice& c :
+         vh::catalogue::LoadProcessChoices(vh::Now(), static_cast<std::uint32_t>(QCoreApplication::applicationPid()))) {
         cbxProcess->addItem(ChoiceText(c), vh::FromGbk(c.processName));
         cbxProcess->setItemData(cbxProcess->count() - 1, vh::FromGbk(vh::catalogue::ProposedProgramName(c.caption)),
                                 Qt::UserRole + 1);
