@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <set>
 
+#include "analysis/CsvExport.h"
 #include "analysis/Shares.h"
 #include "platform/Text.h"
 
@@ -141,4 +142,18 @@ TEST(SliceColours, NeighboursDifferAroundTheRing) {
     }
     const auto first = SliceColours(12);
     EXPECT_EQ(std::set<std::uint32_t>(first.begin(), first.end()).size(), 12u);
+}
+
+TEST(CsvField, QuotesWhatRfc4180NeedsAndKeepsFormulasAsText) {
+    using vh::analysis::CsvField;
+    EXPECT_EQ(CsvField("plain 文本"), "plain 文本");
+    EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
+    EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(CsvField("line\r\nbreak"), "\"line\r\nbreak\"");
+    EXPECT_EQ(CsvField("lf\nonly"), "\"lf\nonly\"");
+    EXPECT_EQ(CsvField("=HYPERLINK(\"x\")"), "\"'=HYPERLINK(\"\"x\"\")\"");
+    EXPECT_EQ(CsvField("-bash"), "\"'-bash\"");
+    EXPECT_EQ(CsvField("@sum"), "\"'@sum\"");
+    EXPECT_EQ(CsvField("-1", false), "-1");
+    EXPECT_EQ(CsvField(""), "");
 }
