@@ -256,12 +256,12 @@ void BM_RawScanDay(benchmark::State& state) {
     RawScan(state, kDayFrom, kDayTo, 2);
 }
 
-// The add dialog's list on opening: the names of the last 90 days of a year (129,600 samples), at most 40.
+// The add dialog's list on opening: the names of the last 30 days of a year (43,200 samples), at most 40.
 void BM_RecentProcessesYear(benchmark::State& state) {
     Module m(YearFolder());
     std::vector<TProcessUse> uses;
     for (auto _ : state) {
-        if (!TDBFunc::ListRecentProcesses("2025-10-03 00:00:00", 40, uses)) {
+        if (!TDBFunc::ListRecentProcesses("2025-12-02 00:00:00", 40, uses)) {
             state.SkipWithError("query failed");
             break;
         }
