@@ -7,9 +7,10 @@ BUILD="$ROOT/build"
 
 say() { printf '%s\n' "$*" >&2; }
 
+# install_packages LIST...: installs the missing packages named in scripts/packages-LIST.txt (run, test).
 install_packages() {
-    local wanted missing=()
-    wanted=$(grep -vE '^\s*(#|$)' "$ROOT/scripts/packages.txt")
+    local wanted list missing=()
+    wanted=$(for list in "$@"; do grep -vE '^\s*(#|$)' "$ROOT/scripts/packages-$list.txt"; done)
     for p in $wanted; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
@@ -22,8 +23,31 @@ install_packages() {
     $sudo apt-get -o DPkg::Lock::Timeout=300 install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# The project's C++ sources (generated files live in build folders and are not tracked) must be formatted
+# as .clang-format says.
+check_format() {
+    local files
+    files=$(cd "$ROOT" && git ls-files -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' \
+        'bench/*.h' 'fuzz/*.cpp' 'fuzz/*.h')
+    [ -n "$files" ] || return 0
+    # shellcheck disable=SC2086
+    (cd "$ROOT" && clang-format --dry-run -Werror $files) || {
+        say "Formatting differs from .clang-format: run clang-format -i on the files above"
+        return 1
+    }
+}
+
+# configure_and_build [-DOPTION=ON|OFF...]: configures once, and again when a given option differs from
+# the cache (scripts/run leaves tests and benchmarks out, whose packages it does not install).
 configure_and_build() {
-    if [ ! -f "$BUILD/build.ninja" ]; then
+    local opt name configure=0
+    [ -f "$BUILD/build.ninja" ] || configure=1
+    for opt in "$@"; do
+        name=${opt#-D}
+        name=${name%%=*}
+        grep -qx "$name:BOOL=${opt#*=}" "$BUILD/CMakeCache.txt" 2>/dev/null || configure=1
+    done
+    if [ "$configure" = 1 ]; then
         cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >&2
     fi
     cmake --build "$BUILD" -- -j"$(nproc)" >&2

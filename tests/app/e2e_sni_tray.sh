@@ -3,8 +3,6 @@
 # bus): such hosts report a click but never a double click, so a single click on the icon restores.
 source "$(dirname "$0")/x11_support.sh" "$@"
 start_x
-eval "$(dbus-launch --sh-syntax)"
-PIDS+=("$DBUS_SESSION_BUS_PID")
 status-notifier-watcher >/dev/null 2>&1 &
 PIDS+=($!)
 sleep 0.5

@@ -18,8 +18,18 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# A session bus of our own for everything started here: without one the program autolaunches a bus
+# daemon that nobody ends.
+start_session_bus() {
+    local out
+    out="$(dbus-daemon --session --fork --print-address=1 --print-pid=1)" || fail "no session bus"
+    export DBUS_SESSION_BUS_ADDRESS="${out%%$'\n'*}"
+    PIDS+=("${out##*$'\n'}")
+}
+
 start_x() {
     local xvfb="" try
+    start_session_bus
     # Our own server, not one that an earlier run is still taking down on the same display: retry while
     # the display is busy.
     for try in 1 2 3; do

@@ -31,6 +31,10 @@ Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 PIDS+=($!)
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start on $DISPLAY"
+# A session bus of our own: without one the program autolaunches a bus daemon that nobody ends.
+bus="$(dbus-daemon --session --fork --print-address=1 --print-pid=1)" || fail "no session bus"
+export DBUS_SESSION_BUS_ADDRESS="${bus%%$'\n'*}"
+PIDS+=("${bus##*$'\n'}")
 
 for kind in random empty; do
     app="$WORK/$kind"
