@@ -34,6 +34,8 @@
 
 namespace {
 
+namespace keys = vh::settings::keys;
+
 std::string Gbk(const char* utf8) {
     return vh::text::Utf8ToGbk(utf8);
 }
@@ -313,7 +315,7 @@ void TForm1::FormCreate() {
         if (hooks.LoadSchedule)
             hooks.LoadSchedule();
         // 3, 4
-        const bool startPasswd = rzIniInfo.ReadFlag("Security", "StartPasswd", true);
+        const bool startPasswd = rzIniInfo.ReadFlag(keys::StartPasswd);
         EnsureLogin();
         EnsureInfo();
         // 5
@@ -326,37 +328,37 @@ void TForm1::FormCreate() {
         // 6. After an exit at the login the task question is not asked: a refusal would cancel the
         // stored schedule although the user never answered it.
         if (!vh::ApplicationTerminated() && hooks.IsInPeriod && hooks.IsInPeriod()) {
-            if (rzIniInfo.ReadFlag("System", "AutoTask", true)) {
+            if (rzIniInfo.ReadFlag(keys::AutoTask)) {
                 tmrTimeRange->Start();
             } else if (ShowNotice(Gbk("信息"),
                                   Gbk("根据设定，您已经设定了要进行时间监视任务，以便分析，现在运行此任务么？"))) {
                 tmrTimeRange->Start();
             } else if (!vh::ApplicationTerminated()) {
-                rzIniInfo.WriteText("TimeConfig", "Taskexecutype", "2");
+                rzIniInfo.WriteNumber(keys::TaskExecutype, 2);
                 if (hooks.StartupTaskDeclined)
                     hooks.StartupTaskDeclined();
             }
         }
         // 7, 8
         ShowPage(QStringLiteral("RTSTSMain"));
-        if (rzIniInfo.ReadFlag("System", "AutoMinimize", true)) {
+        if (rzIniInfo.ReadFlag(keys::AutoMinimize)) {
             minimizePending_ = true;
             QCoreApplication::postEvent(this, new QEvent(kMinimizeEvent));
         }
         // 9, 10, 11. A settings file that refuses the version (read-only) is reported, and the timers are
         // still set from it.
         try {
-            rzIniInfo.WriteText("SystemSet", "Version", "1.2");
+            rzIniInfo.WriteText(keys::Version, "1.2");
         } catch (const std::exception& e) {
             vh::ShowApplicationError(e.what());
         }
         if (hooks.SetApplicationDir)
             hooks.SetApplicationDir(vh::platform::ExecutableDir());
-        tmrUpdate->SetEnabled(rzIniInfo.ReadFlag("OtherSettings", "AutoUpdate", true));
+        tmrUpdate->SetEnabled(rzIniInfo.ReadFlag(keys::AutoUpdate));
         // 12, 13
         if (hooks.LoadTips)
             hooks.LoadTips();
-        const int seconds = rzIniInfo.ReadNumber("OtherSettings", "TipInterval", 60);
+        const int seconds = rzIniInfo.ReadNumber(keys::TipInterval);
         // A negative or oversized value would wrap the millisecond count; it means "never" or "longest".
         const int ms = seconds <= 0 ? 0 : (seconds > INT_MAX / 1000 ? INT_MAX / 1000 * 1000 : seconds * 1000);
         tmrTips->SetInterval(ms);
@@ -522,7 +524,7 @@ void TForm1::N2Click() {
     vh::RunGuarded([this] {
         if (FrmLogin && FrmLogin->isVisible())
             return;
-        if (rzIniInfo.ReadFlag("Security", "RestorePasswd", true) && !PassGate(true))
+        if (rzIniInfo.ReadFlag(keys::RestorePasswd) && !PassGate(true))
             return;
         RestoreFromTray();
         ShowPage(QStringLiteral("RTSTSMain"));
@@ -534,7 +536,7 @@ void TForm1::s1Click() {
         // Like the other gates: a second prompt must not stack on an open one.
         if (FrmLogin && FrmLogin->isVisible())
             return;
-        if (rzIniInfo.ReadFlag("Security", "RestorePasswd", true) && !PassGate(false))
+        if (rzIniInfo.ReadFlag(keys::RestorePasswd) && !PassGate(false))
             return;
         RestoreFromTray();
         OpenPage(QStringLiteral("RTSTabMonitorCaption"));
@@ -545,7 +547,7 @@ void TForm1::N1Click() {
     vh::RunGuarded([this] {
         if (FrmLogin && FrmLogin->isVisible())
             return;
-        if (rzIniInfo.ReadFlag("Security", "ExitPasswd", true) && !PassGate(true)) {
+        if (rzIniInfo.ReadFlag(keys::ExitPasswd) && !PassGate(true)) {
             ShowNotice(Gbk("信息"), Gbk("您输入的密码不正确，系统无法退出。"));
             return;
         }

@@ -183,7 +183,7 @@ void TWorkProgramPage::btn29Click() {
 
 void TWorkProgramPage::btn30Click() {
     try {
-        settings_.WriteNumber("system", "unwork", CheckedReactionMode());
+        settings_.WriteNumber(vh::settings::keys::Unwork, CheckedReactionMode());
     } catch (const std::exception& e) {
         vh::ShowApplicationError(e.what());
         return;

@@ -7,9 +7,7 @@ namespace vh::monitor {
 
 namespace {
 
-const char* const kSection = "system";
-const char* const kReminderKey = "InformStr";
-const char* const kModeKey = "unwork";
+namespace keys = vh::settings::keys;
 
 const std::string kLineBreak = "\n\r";
 
@@ -171,16 +169,15 @@ std::string DecodeStoredReminder(std::string_view stored) {
 }
 
 std::string ReadReminderText(const TSettingsAccessor& settings) {
-    return DecodeStoredReminder(
-        settings.ReadText(kSection, kReminderKey, EncodeReminderForStorage(DefaultReminderText())));
+    return DecodeStoredReminder(settings.ReadText(keys::InformStr, EncodeReminderForStorage(DefaultReminderText())));
 }
 
 void WriteReminderText(const TSettingsAccessor& settings, std::string_view text) {
-    settings.WriteText(kSection, kReminderKey, EncodeReminderForStorage(text));
+    settings.WriteText(keys::InformStr, EncodeReminderForStorage(text));
 }
 
 int ReadReactionModeValue(const TSettingsAccessor& settings) {
-    return settings.ReadNumber(kSection, kModeKey, 0);
+    return settings.ReadNumber(keys::Unwork);
 }
 
 bool IsSampledProcess(const std::optional<vh::platform::ProcessIdentity>& identity, const std::string& exeName,

@@ -7,7 +7,7 @@ TMonitorSchedule MonitorSchedule;
 
 namespace {
 
-const char* const kSection = "TimeConfig";
+namespace keys = vh::settings::keys;
 
 bool SecondOfDay(const std::string& text, int& out) {
     int h = 0, m = 0, s = 0;
@@ -26,19 +26,19 @@ bool InRange(int v, int hi) {
 void LoadSchedule(const TSettingsAccessor& settings) {
     // Times are kept as stored; one that cannot be read only keeps the period empty (see IsInPeriod).
     const std::string now = vh::FormatLongTime(vh::Now());
-    MonitorSchedule.MonitorInterval = settings.ReadNumber(kSection, "MonitorInterval", 1);
-    MonitorSchedule.TaskType = settings.ReadNumber(kSection, "TaskExecutype", 1);
-    MonitorSchedule.TimeEnd = settings.ReadText(kSection, "TimeEnd", now);
-    MonitorSchedule.TimeFrom = settings.ReadText(kSection, "TimeFrom", now);
+    MonitorSchedule.MonitorInterval = settings.ReadNumber(keys::MonitorInterval);
+    MonitorSchedule.TaskType = settings.ReadNumber(keys::TaskExecutype);
+    MonitorSchedule.TimeEnd = settings.ReadText(keys::TimeEnd, now);
+    MonitorSchedule.TimeFrom = settings.ReadText(keys::TimeFrom, now);
 }
 
 void SaveSchedule(const TSettingsAccessor& settings, int taskType, const std::string& from, int interval,
                   const std::string& end) {
-    settings.WriteNumber(kSection, "Taskexecutype", taskType);
-    settings.WriteText(kSection, "TimeFrom", from);
-    settings.WriteText(kSection, "TimeEnd", end);
-    settings.WriteNumber(kSection, "MonitorInterval", interval);
-    settings.WriteText(kSection, "DaySetting", vh::FormatShortDate(vh::Now()));
+    settings.WriteNumber(keys::TaskExecutype, taskType);
+    settings.WriteText(keys::TimeFrom, from);
+    settings.WriteText(keys::TimeEnd, end);
+    settings.WriteNumber(keys::MonitorInterval, interval);
+    settings.WriteText(keys::DaySetting, vh::FormatShortDate(vh::Now()));
 }
 
 bool IsInPeriod(const TSettingsAccessor& settings) {
@@ -46,7 +46,7 @@ bool IsInPeriod(const TSettingsAccessor& settings) {
         return false;
     const vh::DateTime now = vh::Now();
     const std::string today = vh::FormatShortDate(now);
-    std::string day = settings.ReadText(kSection, "Daysetting", "");
+    std::string day = settings.ReadText(keys::DaySetting);
     if (day.empty())
         day = today;
     if (MonitorSchedule.TaskType == 1 && day != today)
@@ -115,13 +115,13 @@ TSamplingAction DecideSampling(bool inPeriod, bool samplingEnabled, int sampling
 
 TStartupTask DecideStartupTask(const TSettingsAccessor& settings) {
     const bool inside = IsInPeriod(settings);
-    const bool autoTask = settings.ReadFlag("System", "AutoTask", true);
+    const bool autoTask = settings.ReadFlag(keys::AutoTask);
     if (!inside)
         return TStartupTask::Nothing;
     return autoTask ? TStartupTask::StartTimer : TStartupTask::Ask;
 }
 
 void DeclineStartupTask(const TSettingsAccessor& settings) {
-    settings.WriteText(kSection, "Taskexecutype", "2");
+    settings.WriteNumber(keys::TaskExecutype, 2);
     MonitorSchedule.TaskType = 2;
 }

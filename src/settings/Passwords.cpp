@@ -7,7 +7,7 @@
 namespace {
 
 std::string StoredHash(const TSettingsAccessor& settings) {
-    return settings.ReadText("Security", "Passwd", "");
+    return settings.ReadText(vh::settings::keys::Passwd);
 }
 
 std::string Gbk(const char* utf8) {
@@ -37,7 +37,7 @@ int ChangePassword(const TSettingsAccessor& settings, const std::string& oldText
         return -1;
     if (PasswordHash(oldText) != stored)
         return -2;
-    settings.WriteText("Security", "Passwd", PasswordHash(newText));
+    settings.WriteText(vh::settings::keys::Passwd, PasswordHash(newText));
     return 0;
 }
 

@@ -32,6 +32,36 @@ void TSettingsAccessor::WriteText(const std::string& section, const std::string&
     vh::platform::WriteProfileString(path_, section, key, value);
 }
 
+namespace keys = vh::settings::keys;
+
+bool TSettingsAccessor::ReadFlag(const keys::FlagKey& key) const {
+    return ReadFlag(std::string(key.section), std::string(key.name), key.def);
+}
+
+int TSettingsAccessor::ReadNumber(const keys::NumberKey& key) const {
+    return ReadNumber(std::string(key.section), std::string(key.readName), key.def);
+}
+
+std::string TSettingsAccessor::ReadText(const keys::TextKey& key) const {
+    return ReadText(key, std::string(key.def));
+}
+
+std::string TSettingsAccessor::ReadText(const keys::TextKey& key, const std::string& def) const {
+    return ReadText(std::string(key.section), std::string(key.readName), def);
+}
+
+void TSettingsAccessor::WriteFlag(const keys::FlagKey& key, bool value) const {
+    WriteFlag(std::string(key.section), std::string(key.name), value);
+}
+
+void TSettingsAccessor::WriteNumber(const keys::NumberKey& key, int value) const {
+    WriteNumber(std::string(key.section), std::string(key.name), value);
+}
+
+void TSettingsAccessor::WriteText(const keys::TextKey& key, const std::string& value) const {
+    WriteText(std::string(key.section), std::string(key.name), value);
+}
+
 std::string ConfigFilePath() {
     return vh::platform::ExecutableDir() + "Config.ini";
 }

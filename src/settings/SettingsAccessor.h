@@ -3,6 +3,8 @@
 // moment of use, nothing cached. Texts are GBK.
 #include <string>
 
+#include "settings/SettingsKeys.h"
+
 class TSettingsAccessor {
 public:
     enum TStorageKind { ptIniFile, ptRegistry };
@@ -19,6 +21,15 @@ public:
     void WriteFlag(const std::string& section, const std::string& key, bool value) const;
     void WriteNumber(const std::string& section, const std::string& key, int value) const;
     void WriteText(const std::string& section, const std::string& key, const std::string& value) const;
+
+    // The same through the key table (settings/SettingsKeys.h), with the key's default.
+    bool ReadFlag(const vh::settings::keys::FlagKey& key) const;
+    int ReadNumber(const vh::settings::keys::NumberKey& key) const;
+    std::string ReadText(const vh::settings::keys::TextKey& key) const;
+    std::string ReadText(const vh::settings::keys::TextKey& key, const std::string& def) const;
+    void WriteFlag(const vh::settings::keys::FlagKey& key, bool value) const;
+    void WriteNumber(const vh::settings::keys::NumberKey& key, int value) const;
+    void WriteText(const vh::settings::keys::TextKey& key, const std::string& value) const;
 
 private:
     std::string path_;

@@ -22,9 +22,7 @@
 
 namespace {
 
-const char kSystem[] = "System";
-const char kSecurity[] = "Security";
-const char kOther[] = "OtherSettings";
+namespace keys = vh::settings::keys;
 
 std::string Gbk(const char* utf8) {
     return vh::text::Utf8ToGbk(utf8);
@@ -109,18 +107,18 @@ TSystemSettingsPage::TSystemSettingsPage(vh::PageHost& host, TSettingsAccessor& 
 }
 
 void TSystemSettingsPage::LoadSystemSettings() {
-    suiCboxAutoMinimize->setChecked(settings_.ReadFlag(kSystem, "AutoMinimize", true));
-    suiCboxAutoTask->setChecked(settings_.ReadFlag(kSystem, "AutoTask", true));
-    suiCboxAutoRun->setChecked(settings_.ReadFlag(kSystem, "AutoRun", true));
-    suiCboxStartPasswd->setChecked(settings_.ReadFlag(kSecurity, "StartPasswd", true));
-    suiCboxRestorePasswd->setChecked(settings_.ReadFlag(kSecurity, "RestorePasswd", true));
-    scb1->setChecked(settings_.ReadFlag(kSecurity, "ExitPasswd", true));
-    scb2->setChecked(settings_.ReadFlag(kOther, "AutoUpdate", true));
-    suiNumberEdit1->setText(QString::number(settings_.ReadNumber(kOther, "TipInterval", 60)));
+    suiCboxAutoMinimize->setChecked(settings_.ReadFlag(keys::AutoMinimize));
+    suiCboxAutoTask->setChecked(settings_.ReadFlag(keys::AutoTask));
+    suiCboxAutoRun->setChecked(settings_.ReadFlag(keys::AutoRun));
+    suiCboxStartPasswd->setChecked(settings_.ReadFlag(keys::StartPasswd));
+    suiCboxRestorePasswd->setChecked(settings_.ReadFlag(keys::RestorePasswd));
+    scb1->setChecked(settings_.ReadFlag(keys::ExitPasswd));
+    scb2->setChecked(settings_.ReadFlag(keys::AutoUpdate));
+    suiNumberEdit1->setText(QString::number(settings_.ReadNumber(keys::TipInterval)));
 }
 
 void TSystemSettingsPage::SetAutoRun(bool on) {
-    settings_.WriteFlag(kSystem, "AutoRun", on);
+    settings_.WriteFlag(keys::AutoRun, on);
     try {
         vh::platform::RemoveAutorunEntry();
         if (on)
@@ -138,12 +136,12 @@ void TSystemSettingsPage::btn11Click() {
 void TSystemSettingsPage::Apply() {
     SetAutoRun(suiCboxAutoRun->isChecked());
 
-    settings_.WriteFlag(kSystem, "AutoMinimize", suiCboxAutoMinimize->isChecked());
-    settings_.WriteFlag(kSystem, "AutoTask", suiCboxAutoTask->isChecked());
-    settings_.WriteFlag(kSecurity, "StartPasswd", suiCboxStartPasswd->isChecked());
-    settings_.WriteFlag(kSecurity, "RestorePasswd", suiCboxRestorePasswd->isChecked());
-    settings_.WriteFlag(kSecurity, "ExitPasswd", scb1->isChecked());
-    settings_.WriteFlag(kOther, "AutoUpdate", scb2->isChecked());
+    settings_.WriteFlag(keys::AutoMinimize, suiCboxAutoMinimize->isChecked());
+    settings_.WriteFlag(keys::AutoTask, suiCboxAutoTask->isChecked());
+    settings_.WriteFlag(keys::StartPasswd, suiCboxStartPasswd->isChecked());
+    settings_.WriteFlag(keys::RestorePasswd, suiCboxRestorePasswd->isChecked());
+    settings_.WriteFlag(keys::ExitPasswd, scb1->isChecked());
+    settings_.WriteFlag(keys::AutoUpdate, scb2->isChecked());
 
     host_.Timer(QStringLiteral("tmrUpdate")).SetEnabled(scb2->isChecked());
 
@@ -152,7 +150,7 @@ void TSystemSettingsPage::Apply() {
     if (!vh::text::ParseInt32(text, seconds)) {
         throw std::runtime_error("'" + text + "' is not a valid integer value");
     }
-    settings_.WriteNumber(kOther, "TipInterval", seconds);
+    settings_.WriteNumber(keys::TipInterval, seconds);
 
     // A new interval keeps the rotation where it is: only the timer restarts.
     vh::TTimer& tips = host_.Timer(QStringLiteral("tmrTips"));

@@ -9,10 +9,6 @@
 
 namespace {
 
-const char kSection[] = "SystemSet";
-const char kKey[] = "Version";
-const char kDefaultVersion[] = "1.0";
-
 const char kCaptionInfo[] = "\xd0\xc5\xcf\xa2";         // 信息
 const char kCaptionNote[] = "\xd7\xa2\xd2\xe2\xc5\xb6"; // 注意哦
 // 当前软件有版本更新，是否下载？
@@ -45,7 +41,7 @@ std::string LocalVersionFilePath() {
 
 CheckRequest PrepareCheck(const TSettingsAccessor& settings) {
     CheckRequest request;
-    request.localVersion = settings.ReadText(kSection, kKey, kDefaultVersion);
+    request.localVersion = settings.ReadText(vh::settings::keys::Version);
     request.serverBase = UpdateServerBase(settings);
     request.versionFile = LocalVersionFilePath();
     return request;
@@ -65,7 +61,7 @@ CheckResult RunCheck(const CheckRequest& request, const std::atomic<bool>* aband
             return result;
         TSettingsAccessor fetched;
         fetched.SetSettingsPath(request.versionFile);
-        result.serverVersion = fetched.ReadText(kSection, kKey, kDefaultVersion);
+        result.serverVersion = fetched.ReadText(vh::settings::keys::Version);
         result.updateFound = result.serverVersion != request.localVersion;
     } catch (const std::exception&) {
         result.serverVersion = kFailed;

@@ -40,7 +40,7 @@ std::string BuiltInServerBase() {
 }
 
 std::string UpdateServerBase(const TSettingsAccessor& settings) {
-    const std::string configured = WithoutTrailingSlashes(settings.ReadText("SystemSet", "UpdateServer", ""));
+    const std::string configured = WithoutTrailingSlashes(settings.ReadText(vh::settings::keys::UpdateServer));
     return configured.empty() ? BuiltInServerBase() : configured;
 }
 
