@@ -15,17 +15,6 @@ function(vh_subsystem name)
     foreach(f IN LISTS frags)
         include("${f}")
     endforeach()
-    # A subsystem whose files have not landed yet still builds (as an empty library).
-    foreach(t ${lib} ${lib}_gui)
-        if(TARGET ${t})
-            get_target_property(srcs ${t} SOURCES)
-            if(NOT srcs)
-                set(stub "${CMAKE_CURRENT_BINARY_DIR}/${t}_empty.cpp")
-                file(WRITE "${stub}" "// no sources yet\n")
-                target_sources(${t} PRIVATE "${stub}")
-            endif()
-        endif()
-    endforeach()
 endfunction()
 
 # vh_test_fragments(): includes every *.cmake fragment of the calling tests folder.

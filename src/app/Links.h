@@ -4,7 +4,6 @@
 namespace vh::app::links {
 
 inline constexpr const char* kHomePage = "http://www.varnholt.example/";
-inline constexpr const char* kResources = "http://www.varnholt.example/resources.html";
 inline constexpr const char* kForum = "http://bbs.varnholt.example/";
 inline constexpr const char* kContact = "mailto:support@varnholt.example";
 inline constexpr const char* kMoreTips = "http://www.varnholt.example/tips.html";

@@ -166,8 +166,4 @@ void TDonationPage::ShowTransferDetails() {
     views_->setCurrentIndex(1);
 }
 
-bool TDonationPage::ShowingTransferDetails() const {
-    return views_->currentIndex() == 1;
-}
-
 } // namespace vh::app

@@ -31,7 +31,6 @@ public:
     // Every opening starts on the donation text.
     void ShowDonation();
     void ShowTransferDetails();
-    bool ShowingTransferDetails() const;
 
 private:
     QStackedWidget* views_;

@@ -429,13 +429,6 @@ bool TForm1::RegisterPage(QWidget* page, std::function<void()> prepare) {
     return true;
 }
 
-bool TForm1::SetPagePreparation(const QString& pageName, std::function<void()> prepare) {
-    if (PageIndex(pageName) < 0)
-        return false;
-    prepare_[pageName] = std::move(prepare);
-    return true;
-}
-
 QWidget* TForm1::Page(const QString& pageName) const {
     const int i = PageIndex(pageName);
     return i < 0 ? nullptr : RPCHelp->widget(i);

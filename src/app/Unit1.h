@@ -68,8 +68,6 @@ public:
     // Puts a subsystem's page in place of the page of the same object name; prepare (may be empty) runs
     // on every OpenPage of it. False when the name is not one of the ten pages.
     bool RegisterPage(QWidget* page, std::function<void()> prepare = {});
-    // Sets only the preparation of a page.
-    bool SetPagePreparation(const QString& pageName, std::function<void()> prepare);
     QWidget* Page(const QString& pageName) const;
     QString CurrentPageName() const;
 

@@ -9,16 +9,11 @@
 #include <QScreen>
 
 #include "platform/Text.h"
+#include "settings/Passwords.h"
 #include "toolkit/AppTermination.h"
 #include "toolkit/NoticeWindow.h"
 #include "toolkit/QtText.h"
 #include "toolkit/Skin.h"
-
-#if __has_include("settings/Passwords.h")
-#include "settings/Passwords.h"
-#else
-bool CheckLoginPassword(const TSettingsAccessor& settings, const std::string& typed, std::string& statusGbk);
-#endif
 
 TFrmLogin::TFrmLogin() : QDialog(nullptr) {
     vh::MakeNoticeWindow(this);

@@ -185,7 +185,6 @@ private:
     void Prepare();
     void Drop() noexcept;
     std::vector<std::size_t> PositionsOf(std::string_view name) const;
-    Param& Slot(std::size_t position);
     void BuildInput(std::vector<unsigned char>& buffer, Firebird::IMessageMetadata*& meta);
 
     Attachment& db_;
