@@ -22,12 +22,6 @@ constexpr std::size_t kExeNameBytes = 260;
 // A trace entry that would take the file past this moves it aside to logd.old.txt (replacing an older
 // one) and starts a new file: two lines per examined process per tick would otherwise fill the disk.
 constexpr std::uintmax_t kTraceFileLimit = 8u * 1024u * 1024u;
-
-#ifdef _WIN32
-constexpr const char* kLineEnd = "\r\n";
-#else
-constexpr const char* kLineEnd = "\n";
-#endif
 } // namespace
 
 SamplerHooks::SamplerHooks()
@@ -41,18 +35,14 @@ bool IsCandidateWindow(vh::platform::WindowId w) {
 }
 
 std::string TraceFilePath() {
-#ifdef _WIN32
-    return "c:\\logd.txt";
-#else
-    return vh::platform::ExecutableDir() + "logd.txt";
-#endif
+    return vh::platform::TraceFilePath();
 }
 
 bool WriteTraceLog(const std::string& message) {
     std::string entry = vh::FormatLongTime(vh::Now());
-    entry += kLineEnd;
+    entry += vh::platform::LineEnd();
     entry += message;
-    entry += kLineEnd;
+    entry += vh::platform::LineEnd();
     const std::string path = TraceFilePath();
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);

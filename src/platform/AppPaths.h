@@ -10,6 +10,10 @@ std::string ExecutablePath();
 std::string ExecutableDir();
 // The path separator of this platform.
 char PathSeparator();
+// The line end of the text files the program writes itself ("\r\n" on Windows, "\n" elsewhere).
+const char* LineEnd();
+// The sampler's trace file: "c:\logd.txt" on Windows, logd.txt in the application folder elsewhere.
+std::string TraceFilePath();
 
 // Tests and tools may point the application folder elsewhere; empty restores the executable's folder.
 void OverrideExecutableDir(const std::string& dirWithSeparator);

@@ -14,11 +14,10 @@ const int kDialect = 1;
 } // namespace
 
 const char* const TDMMain::kStartupFile = "ABC.GDB";
-#ifdef _WIN32
-const char* const TDMMain::kFallbackFile = "data\\abc.gdb";
-#else
-const char* const TDMMain::kFallbackFile = "data/abc.gdb";
-#endif
+
+std::string TDMMain::FallbackFile() {
+    return vh::platform::ExecutableDir() + "data" + vh::platform::PathSeparator() + "abc.gdb";
+}
 
 TDMMain::TDMMain(const std::function<void(const std::string& errorGbk)>& reportError)
     : firbSPInsert(firbdbTime, fibtrans2,
@@ -60,7 +59,7 @@ void TDMMain::OpenFallback() {
     if (firbdbTime.IsOpen())
         return;
     try {
-        Connect(vh::platform::ExecutableDir() + kFallbackFile);
+        Connect(FallbackFile());
     } catch (const std::exception& e) {
         throw vh::fb::Error(vh::text::NativeToGbk(e.what()));
     }

@@ -27,9 +27,9 @@ public:
     void CloseConnection() noexcept;
     bool Connected() const { return firbdbTime.IsOpen(); }
 
-    // The file names, relative to the application folder.
+    // The startup file's name, relative to the application folder, and the fallback file's full path.
     static const char* const kStartupFile;
-    static const char* const kFallbackFile;
+    static std::string FallbackFile();
 
     vh::fb::Attachment firbdbTime;
     vh::fb::Transaction fibtrans1{firbdbTime};

@@ -23,4 +23,12 @@ char PathSeparator() {
     return '/';
 }
 
+const char* LineEnd() {
+    return "\n";
+}
+
+std::string TraceFilePath() {
+    return ExecutableDir() + "logd.txt";
+}
+
 } // namespace vh::platform

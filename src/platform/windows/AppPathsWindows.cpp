@@ -25,4 +25,12 @@ char PathSeparator() {
     return '\\';
 }
 
+const char* LineEnd() {
+    return "\r\n";
+}
+
+std::string TraceFilePath() {
+    return "c:\\logd.txt";
+}
+
 } // namespace vh::platform
