@@ -11,8 +11,7 @@ std::string BreakNoticeText(const std::string& text) {
     // character boundary is only known by counting from the beginning.
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const std::size_t len =
-            (text::IsGbkLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size()) ? 2 : 1;
+        const std::size_t len = text::GbkCharLength(text, pos);
         if (pos + len > kNoticeLineBytes)
             break;
         pos += len;

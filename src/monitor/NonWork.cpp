@@ -43,7 +43,7 @@ std::string FileNamePart(std::string_view processName) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < processName.size(); ++i) {
         const auto c = static_cast<unsigned char>(processName[i]);
-        if (vh::text::IsGbkLeadByte(c) && i + 1 < processName.size()) {
+        if (vh::text::GbkCharLength(processName, i) == 2) {
             ++i;
             continue;
         }
@@ -80,8 +80,7 @@ std::string WrapNoticeText(const std::string& text, std::size_t width) {
         std::string line = vh::text::CutBytesWhole(rest, width);
         if (line.empty()) {
             // The width cannot hold even the next character: take that character whole.
-            const bool dbcs = vh::text::IsGbkLeadByte(static_cast<unsigned char>(rest[0])) && rest.size() > 1;
-            line = std::string(rest.substr(0, dbcs ? 2 : 1));
+            line = std::string(rest.substr(0, vh::text::GbkCharLength(rest, 0)));
         }
         append(line);
         rest.remove_prefix(line.size());
@@ -155,7 +154,7 @@ std::string DecodeStoredReminder(std::string_view stored) {
     out.reserve(stored.size());
     for (std::size_t i = 0; i < stored.size(); ++i) {
         const auto c = static_cast<unsigned char>(stored[i]);
-        if (vh::text::IsGbkLeadByte(c) && i + 1 < stored.size()) {
+        if (vh::text::GbkCharLength(stored, i) == 2) {
             out += stored[i];
             out += stored[++i];
         } else if (c == '\\' && i + 1 < stored.size() && (stored[i + 1] == 'n' || stored[i + 1] == '\\')) {

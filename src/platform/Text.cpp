@@ -84,13 +84,22 @@ std::string CutBytesWhole(std::string_view s, std::size_t n) {
     return std::string(s.substr(0, i));
 }
 
-std::string Trim(std::string_view s) {
+std::string_view TrimView(std::string_view s) {
     std::size_t b = 0, e = s.size();
     while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
         ++b;
     while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
         --e;
-    return std::string(s.substr(b, e - b));
+    return s.substr(b, e - b);
+}
+
+std::string Trim(std::string_view s) {
+    return std::string(TrimView(s));
+}
+
+std::string_view FileNamePart(std::string_view path, std::string_view separators) {
+    const auto cut = path.find_last_of(separators);
+    return cut == std::string_view::npos ? path : path.substr(cut + 1);
 }
 
 std::string AsciiUpper(std::string_view s) {

@@ -25,6 +25,12 @@ inline bool IsGbkLeadByte(unsigned char c) {
     return c >= 0x81 && c <= 0xFE;
 }
 
+// Length of the character at s[i] as the system's ANSI functions step: 2 for a lead byte with a byte after
+// it, whatever that byte is, else 1.
+inline std::size_t GbkCharLength(std::string_view s, std::size_t i) {
+    return IsGbkLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+}
+
 // The first n bytes, whatever they are (a double-byte character may be cut in half).
 std::string CutBytes(std::string_view s, std::size_t n);
 // The longest prefix of at most n bytes that does not end inside a double-byte character.
@@ -32,6 +38,11 @@ std::string CutBytesWhole(std::string_view s, std::size_t n);
 
 // Removes leading and trailing blanks and control characters (every byte <= 0x20).
 std::string Trim(std::string_view s);
+std::string_view TrimView(std::string_view s);
+
+// The part of a path after its last separator (any byte of separators; bytes, not characters: for native
+// paths). The whole path when it has none.
+std::string_view FileNamePart(std::string_view path, std::string_view separators);
 
 // Upper-cases the ASCII letters a..z only; every other byte (also both bytes of a GBK character) stays.
 std::string AsciiUpper(std::string_view s);

@@ -26,15 +26,7 @@ TDMMain& Module() {
     return *m;
 }
 
-// Blanks and control characters, as the rest of the program trims.
-std::string_view TrimView(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
-        --e;
-    return s.substr(b, e - b);
-}
+using vh::text::TrimView;
 
 TWriteResult ResultOf(const vh::fb::Error& e) {
     switch (e.GetCause()) {

@@ -69,6 +69,20 @@ TEST(TextBytes, CutsCountBytes) {
     EXPECT_EQ(CutBytesWhole("", 3), "");
     // A stray lead byte at the end is one byte of its own.
     EXPECT_EQ(CutBytesWhole("ab\xD6", 3), "ab\xD6");
+    // Stepping as the ANSI functions do: a lead byte takes the next byte along, whatever it is.
+    const std::string steps = "a" + kTrailBracket + "\x81 \xD6";
+    EXPECT_EQ(GbkCharLength(steps, 0), 1u);
+    EXPECT_EQ(GbkCharLength(steps, 1), 2u);
+    EXPECT_EQ(GbkCharLength(steps, 3), 2u);
+    EXPECT_EQ(GbkCharLength(steps, 5), 1u);
+}
+
+TEST(TextBytes, FileNamePartFollowsTheLastSeparator) {
+    EXPECT_EQ(FileNamePart("/usr/bin/gedit", "/"), "gedit");
+    EXPECT_EQ(FileNamePart("gedit", "/"), "gedit");
+    EXPECT_EQ(FileNamePart("dir/", "/"), "");
+    EXPECT_EQ(FileNamePart("a\\b.exe", "/"), "a\\b.exe");
+    EXPECT_EQ(FileNamePart("C:\\Tools/x\\y.exe", "\\/"), "y.exe");
 }
 
 TEST(TextBytes, TrimRemovesBlanksAndControlsOnly) {
@@ -77,6 +91,7 @@ TEST(TextBytes, TrimRemovesBlanksAndControlsOnly) {
     const std::string gbk = Utf8ToGbk("　中"); // the ideographic space is no blank here
     EXPECT_EQ(Trim(" " + gbk + " "), gbk);
     EXPECT_EQ(Trim(std::string("\0a\0", 3)), "a");
+    EXPECT_EQ(TrimView(" \tq\n"), "q");
 }
 
 TEST(TextBytes, CaseFoldingTouchesAsciiLettersOnly) {

@@ -36,8 +36,7 @@ std::string NameAt(int dirFd) {
         constexpr std::string_view deleted = " (deleted)";
         if (path.size() > deleted.size() && path.compare(path.size() - deleted.size(), deleted.size(), deleted) == 0)
             path.resize(path.size() - deleted.size());
-        const auto slash = path.rfind('/');
-        std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+        std::string base(text::FileNamePart(path, "/"));
         if (!base.empty())
             return base;
     }

@@ -63,22 +63,14 @@ struct Parsed {
     std::string_view value;  // raw value text after '='
 };
 
-std::string_view TrimView(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && IsBlank(static_cast<unsigned char>(s[b])))
-        ++b;
-    while (e > b && IsBlank(static_cast<unsigned char>(s[e - 1])))
-        --e;
-    return s.substr(b, e - b);
-}
+using text::TrimView;
 
 // Finds c as a character of its own, never as the second byte of a double-byte GBK character.
 std::size_t FindChar(std::string_view s, std::size_t from, char c) {
     for (std::size_t i = from; i < s.size(); ++i) {
         if (s[i] == c)
             return i;
-        if (text::IsGbkLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size())
-            ++i;
+        i += text::GbkCharLength(s, i) - 1;
     }
     return std::string_view::npos;
 }
@@ -143,7 +135,7 @@ std::string ResolvePath(const std::string& path) {
         return path;
     const auto cut = path.find_last_of('/');
     const std::string dir = cut == std::string::npos ? "." : (cut == 0 ? "/" : path.substr(0, cut));
-    const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+    const std::string name(text::FileNamePart(path, "/"));
     if (name.empty())
         return path;
     DIR* d = opendir(dir.c_str());
@@ -256,7 +248,7 @@ bool ReplaceFile(const std::string& target, const std::string& data, const struc
     static std::atomic<unsigned> counter{0};
     const std::string dir = DirOf(target);
     const auto cut = target.find_last_of('/');
-    const std::string base = cut == std::string::npos ? target : target.substr(cut + 1);
+    const std::string base(text::FileNamePart(target, "/"));
     RemoveStaleTemps(dir, base);
     std::string tmp;
     int fd = -1;
