@@ -3,9 +3,10 @@
 
   footprint.py <build dir> [--runs N] [--idle SECONDS] [--out JSON]
 
-BM_StartToTray: from process start until the main window "*Varnholt--...*" is unmapped after having been
-mapped (the start-up minimise to the tray). Watched through X events on the root window (libX11 through
-ctypes), so the moment is exact and the watcher costs nothing while it waits.
+BM_StartToTray: from process start until the program's tray icon is docked in the tray host (trayer, started
+first on each Xvfb): the tray host takes the icon window from the root window, and a window headed for the
+tray is never shown. Watched through X events on the root window (libX11 through ctypes), so the moment is
+exact and the watcher costs nothing while it waits; a run whose main window is mapped first fails.
 Idle: a schedule whose period holds the start (so the schedule timer checks every 3 s) and ends before the
 first sample is due; VmRSS at the end and utime+stime over the idle window as % of one core. Whether a
 sample was taken anyway (trace file or database grew) is reported.
@@ -42,22 +43,25 @@ X.XGetWindowProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong
                                  ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_ulong),
                                  ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_void_p)]
 X.XFree.argtypes = [ctypes.c_void_p]
+X.XGetSelectionOwner.restype = ctypes.c_ulong
+X.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
 ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
 # A window gone before we read its name must not end the watcher (Xlib's default handler exits).
 _ignore_errors = ERROR_HANDLER(lambda d, e: 0)
 X.XSetErrorHandler(_ignore_errors)
 
 SUBSTRUCTURE_NOTIFY = 1 << 19
-UNMAP_NOTIFY, MAP_NOTIFY = 18, 19
+UNMAP_NOTIFY, MAP_NOTIFY, REPARENT_NOTIFY = 18, 19, 21
 TITLE = b"Varnholt--"
 PASSWD = "3b8a85011e78b14c132c6044318a20e4"
 
 
 class XEvent(ctypes.Structure):
-    # XMapEvent / XUnmapEvent prefix: type, serial, send_event, display, event, window.
+    # XMapEvent / XUnmapEvent / XReparentEvent prefix: type, serial, send_event, display, event, window
+    # (and for a reparent the new parent).
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
                 ("display", ctypes.c_void_p), ("event", ctypes.c_ulong), ("window", ctypes.c_ulong),
-                ("pad", ctypes.c_long * 24)]
+                ("parent", ctypes.c_ulong), ("pad", ctypes.c_long * 23)]
 
 
 def window_name(dpy, win):
@@ -86,8 +90,9 @@ class Xvfb:
             while time.monotonic() < deadline and self.proc.poll() is None:
                 self.dpy = X.XOpenDisplay(self.display.encode())
                 if self.dpy:
-                    root = X.XDefaultRootWindow(self.dpy)
-                    X.XSelectInput(self.dpy, root, SUBSTRUCTURE_NOTIFY)
+                    self.root = X.XDefaultRootWindow(self.dpy)
+                    self.start_tray_host()
+                    X.XSelectInput(self.dpy, self.root, SUBSTRUCTURE_NOTIFY)
                     X.XFlush(self.dpy)
                     return
                 time.sleep(0.05)
@@ -95,9 +100,23 @@ class Xvfb:
             self.proc.wait()
         raise RuntimeError("no Xvfb on :%d to :%d" % (first, last))
 
+    def start_tray_host(self):
+        """trayer, and wait until it owns the tray selection: the program asks for a tray as it starts."""
+        env = dict(os.environ, DISPLAY=self.display)
+        self.tray = subprocess.Popen(["trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixel",
+                                      "--width", "100", "--heighttype", "pixel", "--height", "32"], env=env,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        selection = X.XInternAtom(self.dpy, b"_NET_SYSTEM_TRAY_S0", 0)
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline:
+            if X.XGetSelectionOwner(self.dpy, selection):
+                return
+            time.sleep(0.02)
+        raise RuntimeError("the tray host did not come up")
+
     def wait_for_tray(self, child, timeout):
-        """Seconds (monotonic) when the main window was unmapped after being mapped, or None."""
-        mapped = set()
+        """Seconds (monotonic) when the tray host took the program's icon, or None. Only the tray host
+        reparents windows here (there is no window manager), and it is running before the program starts."""
         fd = X.XConnectionNumber(self.dpy)
         ev = XEvent()
         deadline = time.monotonic() + timeout
@@ -106,13 +125,19 @@ class Xvfb:
                 X.XNextEvent(self.dpy, ctypes.byref(ev))
                 now = time.monotonic()
                 if ev.type == MAP_NOTIFY and TITLE in window_name(self.dpy, ev.window):
-                    mapped.add(ev.window)
-                elif ev.type == UNMAP_NOTIFY and ev.window in mapped:
+                    raise RuntimeError("the main window was shown on its way to the tray")
+                if ev.type == REPARENT_NOTIFY and ev.parent != self.root:
                     return now
             select.select([fd], [], [], 0.05)
         return None
 
     def close(self):
+        self.tray.terminate()
+        try:
+            self.tray.wait(5)
+        except subprocess.TimeoutExpired:
+            self.tray.kill()
+            self.tray.wait()
         X.XCloseDisplay(self.dpy)
         self.proc.terminate()
         try:
