@@ -1,6 +1,7 @@
 #pragma once
 // What the sampler and the non-work handling ask of the window system and the process list.
-// Backends: Windows (Win32), Linux (X11 with EWMH, /proc), and a scripted fake for unit tests.
+// Backends: Windows (Win32), Linux (X11 with EWMH; sway's IPC or a KWin script on Wayland; /proc), and a
+// scripted fake for unit tests.
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -36,6 +37,13 @@ struct ProcessIdentity {
     std::chrono::system_clock::time_point started;
 };
 
+// Whether the desktop lets this program see the windows of other programs. Wayland desktops without a
+// way in that we know of do not: nothing can be sampled there.
+struct WindowSight {
+    bool othersVisible = true;
+    std::string reason; // why not, in English, for the README's reader and the log
+};
+
 class WindowSystem {
 public:
     virtual ~WindowSystem() = default;
@@ -60,9 +68,14 @@ public:
     virtual std::optional<ProcessIdentity> IdentifyProcess(std::uint32_t pid) = 0;
     // Ends the process at once (exit code 0xFFFFFFFF where the system has one). False on failure.
     virtual bool TerminateProcess(std::uint32_t pid) = 0;
+
+    // Asked once after start-up; backends that always see every window keep this answer.
+    virtual WindowSight Sight() { return {}; }
 };
 
-// The backend of the running platform (X11 on Linux: connects to $DISPLAY; throws when there is none).
+// The backend of the running platform. On Linux a Wayland session (WAYLAND_DISPLAY set or XDG_SESSION_TYPE
+// wayland) gets sway's IPC ($SWAYSOCK), KWin's scripting (KDE Plasma) or a backend that sees no window;
+// otherwise X11 on $DISPLAY (throws when there is none).
 std::unique_ptr<WindowSystem> CreateWindowSystem();
 
 // The process-wide instance used by the program (created on first use). Tests may replace it.

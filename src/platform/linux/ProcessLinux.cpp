@@ -1,9 +1,12 @@
 #include "platform/linux/ProcessLinux.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -105,6 +108,36 @@ std::chrono::system_clock::time_point BootTime() {
 std::string LinuxProcessName(std::uint32_t pid) {
     const Fd dir(OpenProcessDir(pid));
     return dir.fd < 0 ? std::string() : NameAt(dir.fd);
+}
+
+std::vector<ProcessEntry> LinuxProcessSnapshot() {
+    std::vector<std::uint32_t> pids;
+    if (DIR* d = ::opendir("/proc")) {
+        while (const dirent* e = ::readdir(d)) {
+            char* end = nullptr;
+            const unsigned long v = std::strtoul(e->d_name, &end, 10);
+            if (e->d_name[0] >= '0' && e->d_name[0] <= '9' && *end == '\0' && v <= UINT32_MAX)
+                pids.push_back(static_cast<std::uint32_t>(v));
+        }
+        ::closedir(d);
+    }
+    std::sort(pids.begin(), pids.end());
+    std::vector<ProcessEntry> out;
+    out.reserve(pids.size());
+    for (const std::uint32_t pid : pids) {
+        std::string name = LinuxProcessName(pid);
+        // A process that ended while we walked has no name left; it is no longer running.
+        if (!name.empty())
+            out.push_back({pid, text::Utf8ToGbk(name)});
+    }
+    return out;
+}
+
+bool LinuxTerminateProcess(std::uint32_t pid) {
+    // 0 and values above INT_MAX would address the caller's process group or every process.
+    if (pid == 0 || pid > static_cast<std::uint32_t>(INT_MAX))
+        return false;
+    return ::kill(static_cast<pid_t>(pid), SIGKILL) == 0;
 }
 
 std::optional<ProcessIdentity> LinuxProcessIdentity(std::uint32_t pid) {

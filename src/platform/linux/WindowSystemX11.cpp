@@ -4,9 +4,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
 #include <xcb/res.h>
 #include <xcb/xcb.h>
@@ -224,28 +222,7 @@ public:
         return p.Count32() >= 1 ? p.Item32(0) : 0;
     }
 
-    std::vector<ProcessEntry> SnapshotProcesses() override {
-        std::vector<std::uint32_t> pids;
-        if (DIR* d = ::opendir("/proc")) {
-            while (const dirent* e = ::readdir(d)) {
-                char* end = nullptr;
-                const unsigned long v = std::strtoul(e->d_name, &end, 10);
-                if (e->d_name[0] >= '0' && e->d_name[0] <= '9' && *end == '\0' && v <= UINT32_MAX)
-                    pids.push_back(static_cast<std::uint32_t>(v));
-            }
-            ::closedir(d);
-        }
-        std::sort(pids.begin(), pids.end());
-        std::vector<ProcessEntry> out;
-        out.reserve(pids.size());
-        for (const std::uint32_t pid : pids) {
-            std::string name = LinuxProcessName(pid);
-            // A process that ended while we walked has no name left; it is no longer running.
-            if (!name.empty())
-                out.push_back({pid, text::Utf8ToGbk(name)});
-        }
-        return out;
-    }
+    std::vector<ProcessEntry> SnapshotProcesses() override { return LinuxProcessSnapshot(); }
 
     bool RequestClose(WindowId w, std::chrono::milliseconds timeout) override {
         EnsureConnected();
@@ -284,12 +261,7 @@ public:
 
     std::optional<ProcessIdentity> IdentifyProcess(std::uint32_t pid) override { return LinuxProcessIdentity(pid); }
 
-    bool TerminateProcess(std::uint32_t pid) override {
-        // 0 and values above INT_MAX would address the caller's process group or every process.
-        if (pid == 0 || pid > static_cast<std::uint32_t>(INT_MAX))
-            return false;
-        return ::kill(static_cast<pid_t>(pid), SIGKILL) == 0;
-    }
+    bool TerminateProcess(std::uint32_t pid) override { return LinuxTerminateProcess(pid); }
 
 private:
     static xcb_window_t Id(WindowId w) { return static_cast<xcb_window_t>(w); }
@@ -494,10 +466,6 @@ private:
 
 std::unique_ptr<WindowSystem> CreateX11WindowSystem(const std::string& displayName) {
     return std::make_unique<X11WindowSystem>(displayName);
-}
-
-std::unique_ptr<WindowSystem> CreateWindowSystem() {
-    return CreateX11WindowSystem("");
 }
 
 } // namespace vh::platform
