@@ -1,0 +1,195 @@
+// Sampling under a real headless sway with real Wayland clients (foot, the GTK 4 widget factory) and our own
+// dialogs as X11 clients through XWayland: the backend chosen from the session's environment, the focused
+// window as the sample, our notices passed over, the close request ending the client.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QWidget>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "app/uInfoFrm.h"
+#include "monitor/Sampler.h"
+#include "monitor/uDealUnwork.h"
+#include "platform/Clock.h"
+#include "platform/Text.h"
+#include "support/SwayFixture.h"
+
+using namespace std::chrono_literals;
+using vh::test::SwayFixture;
+using vh::test::WaitUntil;
+using vh::test::XChild;
+
+namespace {
+
+std::string Gbk(const char* utf8) {
+    return vh::text::Utf8ToGbk(utf8);
+}
+
+struct Sampled {
+    bool taken = false;
+    std::string caption, exeName;
+    std::vector<std::string> trace;
+};
+
+class SwaySampling : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        sway_ = new SwayFixture(true);
+        foot_ =
+            new XChild(sway_->SpawnClient({"foot", "--app-id", "vhfoot", "--title", "vh 终端 foot", "sleep", "600"}));
+        gtk_ = new XChild(sway_->SpawnClient({"gtk4-widget-factory"}));
+        ASSERT_TRUE(sway_->WaitForWindow("app_id=vhfoot"));
+        ASSERT_TRUE(sway_->WaitForWindow("app_id=gtk4-widget-factory"));
+    }
+    static void TearDownTestSuite() {
+        delete gtk_;
+        delete foot_;
+        delete sway_;
+    }
+
+    void SetUp() override {
+        // A Wayland session of sway, as the program would find it.
+        setenv("WAYLAND_DISPLAY", sway_->WaylandDisplay().c_str(), 1);
+        setenv("SWAYSOCK", sway_->SocketPath().c_str(), 1);
+        vh::platform::SetWindowSystem(vh::platform::CreateWindowSystem());
+        ForegroundInfo = TForegroundInfo{};
+    }
+    void TearDown() override { vh::platform::SetWindowSystem(nullptr); }
+
+    static Sampled Sample() {
+        Sampled s;
+        SamplerHooks hooks;
+        hooks.insertSample = [&](const std::string&, const std::string& c, const std::string& p, const std::string&) {
+            s.taken = true;
+            s.caption = c;
+            s.exeName = p;
+        };
+        hooks.trace = [&](const std::string& m) { s.trace.push_back(m); };
+        TakeSample(hooks);
+        return s;
+    }
+
+    static void Focus(const std::string& criteria) { ASSERT_EQ(sway_->Command("[" + criteria + "] focus"), 0); }
+
+    static inline SwayFixture* sway_ = nullptr;
+    static inline XChild* foot_ = nullptr;
+    static inline XChild* gtk_ = nullptr;
+};
+
+TEST_F(SwaySampling, TheFocusedWindowIsTheSample) {
+    for (int round = 0; round < 2; ++round) {
+        Focus("app_id=vhfoot");
+        Sampled s = Sample();
+        ASSERT_TRUE(s.taken);
+        EXPECT_EQ(s.caption, Gbk("vh 终端 foot"));
+        EXPECT_EQ(s.exeName, "foot");
+        EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(foot_->Pid()));
+        // The trace keeps its form: the /proc walk up to the window's process, then the sample.
+        const std::string pid = std::to_string(foot_->Pid());
+        ASSERT_GE(s.trace.size(), 2u);
+        for (std::size_t i = 0; i + 2 < s.trace.size(); ++i)
+            EXPECT_NE(s.trace[i].find(",proid:" + pid + "name:" + s.caption), std::string::npos) << s.trace[i];
+        EXPECT_EQ(s.trace[s.trace.size() - 2], pid + ",proid:" + pid + "name:" + s.caption);
+        EXPECT_EQ(s.trace.back(), "current_caption:" + s.caption + " name:foot");
+
+        Focus("app_id=gtk4-widget-factory");
+        s = Sample();
+        ASSERT_TRUE(s.taken);
+        EXPECT_EQ(s.caption, "GTK Widget Factory");
+        EXPECT_EQ(s.exeName, "gtk4-widget-factory");
+        EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(gtk_->Pid()));
+    }
+}
+
+TEST_F(SwaySampling, OurNoticesAreNotTheSample) {
+    // Our windows are X11 clients through XWayland, as the program starts them on a Wayland session.
+    setenv("DISPLAY", sway_->XDisplay().c_str(), 1);
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    int argc = 1;
+    char arg0[] = "test";
+    char* argv[] = {arg0, nullptr};
+    QApplication app(argc, argv);
+    const std::string ours = "pid=" + std::to_string(getpid());
+
+    // The X11 window types decide for X11 clients, as on an X server: a notification is passed over even when
+    // focused and owned by no window; a normal window is sampled.
+    XChild x11 = sway_->SpawnClient({vh::test::XvfbFixture::TestClientPath(), "--window", "--title", "x11 popup",
+                                     "--type", "NOTIFICATION", "--window", "--title", "x11 normal"},
+                                    {"DISPLAY=" + sway_->XDisplay()});
+    ASSERT_TRUE(sway_->WaitForWindow("title=\"x11 popup\""));
+    ASSERT_TRUE(sway_->WaitForWindow("title=\"x11 normal\""));
+    Focus("title=\"x11 normal\"");
+    Sampled s = Sample();
+    EXPECT_EQ(s.caption, "x11 normal");
+    EXPECT_EQ(s.exeName, "vh_x11client");
+    Focus("app_id=vhfoot");
+    Focus("title=\"x11 popup\"");
+    s = Sample();
+    EXPECT_EQ(s.caption, Gbk("vh 终端 foot"));
+    x11.Stop();
+
+    Focus("app_id=vhfoot");
+    TfrmDealUnwork unwork;
+    unwork.ShowUnworkNotice(Gbk("注意哦"), Gbk("提醒"), 0, "foot", Gbk("vh 终端 foot"), 1, vh::Now());
+    TFrmInfo info;
+    info.SetTexts(Gbk("信息"), Gbk("通知"));
+    for (QWidget* d : std::vector<QWidget*>{&unwork, &info}) {
+        SCOPED_TRACE(d->objectName().toStdString());
+        d->show();
+        // In sway's tree and holding the focus: passed over all the same.
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                app.processEvents();
+                return sway_->Command("[" + ours + " floating] focus") == 0;
+            },
+            20s));
+        std::system(("swaymsg -s " + sway_->SocketPath() + " -t get_tree -r > /tmp/wl-try/tree-" +
+                     d->objectName().toStdString() + ".json")
+                        .c_str());
+        s = Sample();
+        ASSERT_TRUE(s.taken);
+        EXPECT_EQ(s.caption, Gbk("vh 终端 foot")) << "the window focused before it";
+        d->hide();
+        app.processEvents();
+        Focus("app_id=vhfoot");
+    }
+
+    // The control: a window of ours that is an application window is sampled like any other.
+    QWidget plain(nullptr, Qt::Window);
+    plain.setWindowTitle(QStringLiteral("own window"));
+    plain.resize(300, 200);
+    plain.show();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            app.processEvents();
+            return sway_->Command("[" + ours + " title=\"own window\"] focus") == 0;
+        },
+        20s));
+    s = Sample();
+    EXPECT_EQ(s.caption, "own window");
+    plain.hide();
+    app.processEvents();
+}
+
+TEST_F(SwaySampling, TheCloseRequestEndsTheFocusedClient) {
+    XChild closing = sway_->SpawnClient({"foot", "--app-id", "vhclose", "--title", "close me", "sleep", "600"});
+    ASSERT_TRUE(sway_->WaitForWindow("app_id=vhclose"));
+    Focus("app_id=vhclose");
+    const Sampled s = Sample();
+    ASSERT_EQ(s.caption, "close me");
+    const vh::platform::WindowId w = ForegroundInfo.WindowHandle;
+
+    auto& ws = vh::platform::TheWindowSystem();
+    EXPECT_TRUE(ws.RequestClose(w, 10s));
+    EXPECT_TRUE(closing.WaitExit(10s)) << "foot did not end";
+    EXPECT_FALSE(ws.RequestClose(w, 1s)) << "a window that is gone";
+    // The others are still there.
+    EXPECT_TRUE(foot_->Running());
+    EXPECT_TRUE(gtk_->Running());
+}
+
+} // namespace

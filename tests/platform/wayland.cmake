@@ -1,0 +1,16 @@
+# The Wayland backends: sway under a private headless sway with real clients; the JSON reader, the choice of
+# backend and the KWin script (under node, with a fake workspace) on their own.
+if(NOT WIN32)
+    vh_add_test(platform_wayland_unit_test
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/JsonTest.cpp ${CMAKE_CURRENT_LIST_DIR}/WaylandSessionTest.cpp
+        LIBS vh_platform
+        LABELS unit
+        TIMEOUT 60)
+    if(VH_WITH_QT)
+        vh_add_test(platform_wayland_sway_test
+            SOURCES ${CMAKE_CURRENT_LIST_DIR}/WindowSystemSwayTest.cpp
+            LIBS vh_app_gui vh_testsupport_sway Qt6::Widgets
+            LABELS wayland gui
+            TIMEOUT 90)
+    endif()
+endif()

@@ -1,0 +1,195 @@
+#include "support/SwayFixture.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace vh::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFirstLine(const std::string& path) {
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+} // namespace
+
+SwayFixture::SwayFixture(bool withXwayland) {
+    uid_ = geteuid();
+    gid_ = getegid();
+    if (uid_ == 0) {
+        // Every Debian system has "nobody"; sway only needs a user that is not root.
+        const passwd* pw = getpwnam("nobody");
+        if (!pw)
+            throw std::runtime_error("no unprivileged user to run sway");
+        uid_ = pw->pw_uid;
+        gid_ = pw->pw_gid;
+    }
+    std::string pattern = (fs::temp_directory_path() / "vh-sway-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("no private folder for sway");
+    dir_ = pattern;
+    runtimeDir_ = dir_ + "/run";
+    home_ = dir_ + "/home";
+    fs::create_directories(runtimeDir_);
+    fs::create_directories(home_);
+    // The folder itself must be passable for the user; the runtime folder belongs to it alone, as Wayland asks.
+    chmod(dir_.c_str(), 0755);
+    chmod(runtimeDir_.c_str(), 0700);
+    if (chown(runtimeDir_.c_str(), uid_, gid_) != 0 || chown(home_.c_str(), uid_, gid_) != 0)
+        throw std::runtime_error("cannot hand the private folders to the sway user");
+
+    const std::string config = dir_ + "/config";
+    const std::string displayFile = home_ + "/x-display";
+    {
+        std::ofstream out(config);
+        out << (withXwayland ? "xwayland force\n" : "xwayland disable\n");
+        // XWayland lets in only its own user; the test's process joins it when it runs as someone else. The
+        // display is known once that is done.
+        if (withXwayland) {
+            const passwd* self = getpwuid(geteuid());
+            out << "exec sh -c 'xhost +si:localuser:" << (self ? self->pw_name : "root") << " && echo \"$DISPLAY\" > "
+                << displayFile << "'\n";
+        }
+    }
+    chmod(config.c_str(), 0644);
+
+    const pid_t pid = Spawn({"sway", "-c", config},
+                            {"HOME=" + home_, "XDG_RUNTIME_DIR=" + runtimeDir_, "WLR_BACKENDS=headless",
+                             "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1", "LC_ALL=C.UTF-8"},
+                            -1);
+    sway_ = XChild(pid, -1);
+
+    // Ready when its IPC socket answers; the socket's name carries sway's pid.
+    const bool up = WaitUntil(
+        [&] {
+            if (!sway_.Running())
+                return true;
+            std::error_code ec;
+            for (const auto& e : fs::directory_iterator(runtimeDir_, ec)) {
+                const std::string name = e.path().filename().string();
+                if (name.rfind("sway-ipc.", 0) == 0)
+                    socket_ = e.path().string();
+                else if (name.rfind("wayland-", 0) == 0 && name.find('.') == std::string::npos)
+                    wayland_ = name;
+            }
+            return !socket_.empty() && !wayland_.empty() && Command("nop") == 0;
+        },
+        std::chrono::seconds(20));
+    if (!up || !sway_.Running())
+        throw std::runtime_error("sway did not come up");
+    if (withXwayland) {
+        if (!WaitUntil([&] { return ReadFirstLine(displayFile).size() > 1; }, std::chrono::seconds(20)))
+            throw std::runtime_error("XWayland did not come up");
+        xdisplay_ = ReadFirstLine(displayFile);
+        const std::string lock = "/tmp/.X11-unix/X" + xdisplay_.substr(1);
+        if (!WaitUntil([&] { return access(lock.c_str(), F_OK) == 0; }, std::chrono::seconds(20)))
+            throw std::runtime_error("XWayland did not come up");
+    }
+}
+
+SwayFixture::~SwayFixture() {
+    sway_.Stop();
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+}
+
+pid_t SwayFixture::Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, int outFd) {
+    std::vector<char*> args;
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    std::vector<std::string> fullEnv{"PATH=/usr/local/bin:/usr/bin:/bin"};
+    fullEnv.insert(fullEnv.end(), env.begin(), env.end());
+    std::vector<char*> envp;
+    for (auto& e : fullEnv)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    const pid_t parent = getpid();
+    const bool drop = geteuid() == 0;
+    const uid_t uid = uid_;
+    const gid_t gid = gid_;
+    const pid_t pid = fork();
+    if (pid != 0) {
+        if (pid < 0)
+            throw std::runtime_error("fork failed");
+        return pid;
+    }
+    setpgid(0, 0);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int sig = 1; sig < NSIG; ++sig)
+        signal(sig, SIG_DFL);
+    if (getppid() != parent)
+        _exit(127);
+    const int devnull = open("/dev/null", O_RDWR);
+    dup2(devnull, 0);
+    dup2(outFd >= 0 ? outFd : devnull, 1);
+    if (!std::getenv("VH_TEST_CHILD_STDERR"))
+        dup2(devnull, 2);
+    for (int fd = 3; fd < 1024; ++fd)
+        close(fd);
+    if (drop && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
+        _exit(126);
+    // Dropping privileges clears the death signal.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    execvpe(args[0], args.data(), envp.data());
+    _exit(127);
+}
+
+XChild SwayFixture::SpawnClient(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    std::vector<std::string> all{"HOME=" + home_,
+                                 "XDG_RUNTIME_DIR=" + runtimeDir_,
+                                 "WAYLAND_DISPLAY=" + wayland_,
+                                 "XDG_CONFIG_HOME=" + home_ + "/.config",
+                                 "XDG_CACHE_HOME=" + home_ + "/.cache",
+                                 "DBUS_SESSION_BUS_ADDRESS=unix:path=" + runtimeDir_ + "/no-bus",
+                                 "GDK_BACKEND=wayland",
+                                 "GSK_RENDERER=cairo",
+                                 "LIBGL_ALWAYS_SOFTWARE=1",
+                                 "NO_AT_BRIDGE=1",
+                                 "GTK_A11Y=none",
+                                 "GSETTINGS_BACKEND=memory",
+                                 "LC_ALL=C.UTF-8"};
+    all.insert(all.end(), env.begin(), env.end());
+    const pid_t pid = Spawn(argv, all, fds[1]);
+    close(fds[1]);
+    return XChild(pid, fds[0]);
+}
+
+int SwayFixture::Command(const std::string& command) {
+    const pid_t pid = Spawn({"swaymsg", "-q", "-s", socket_, command}, {}, -1);
+    // swaymsg runs as the session's user as well: the socket is sway's alone.
+    XChild c(pid, -1);
+    int status = 0;
+    if (!c.WaitExit(std::chrono::seconds(10), &status))
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool SwayFixture::WaitForWindow(const std::string& criteria, std::chrono::milliseconds timeout) {
+    return WaitUntil([&] { return Command("[" + criteria + "] nop") == 0; }, timeout);
+}
+
+} // namespace vh::test
