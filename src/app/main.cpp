@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <exception>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
 #include "platform/Text.h"
+#include "platform/WindowSystem.h"
 #include "toolkit/AppTermination.h"
 #include "toolkit/ErrorDisplay.h"
 #include "toolkit/QtText.h"
@@ -50,6 +52,10 @@ public:
 } // namespace
 
 int main(int argc, char** argv) {
+    // On Wayland our dialogs stay X11 clients through XWayland: there they keep their places and stay on
+    // top, and the window backends know them for popups. An explicit choice of the user is kept.
+    if (vh::platform::OwnWindowsPreferX11() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
     TApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     app.setApplicationName(QStringLiteral("Varnholt"));
@@ -102,6 +108,19 @@ int main(int argc, char** argv) {
         // before exec() would be forgotten and the program would run on.
         if (!vh::ApplicationTerminated()) {
             Form1.ShowAtStart();
+            // Once, when the loop runs: a desktop that hides other programs' windows records nothing.
+            QTimer::singleShot(0, &Form1, [&Form1] {
+                bool blind = false;
+                try {
+                    blind = !vh::platform::TheWindowSystem().Sight().othersVisible;
+                } catch (const std::exception&) {
+                    // No display yet: the sampler meets that on its own.
+                }
+                if (blind)
+                    Form1.ShowNotice(
+                        vh::text::Utf8ToGbk("注意哦"),
+                        vh::text::Utf8ToGbk("此桌面不让本程序看到其他程序的窗口，时间监视记录不到前台程序。"));
+            });
             rc = app.exec();
         }
     }

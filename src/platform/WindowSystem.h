@@ -78,6 +78,10 @@ public:
 // otherwise X11 on $DISPLAY (throws when there is none).
 std::unique_ptr<WindowSystem> CreateWindowSystem();
 
+// True on a Wayland session with XWayland at hand: the program's own windows are then better X11 clients,
+// which keep their positions and their place on top, and which the backends recognise as ours.
+bool OwnWindowsPreferX11();
+
 // The process-wide instance used by the program (created on first use). Tests may replace it.
 WindowSystem& TheWindowSystem();
 void SetWindowSystem(std::unique_ptr<WindowSystem> ws);

@@ -1,6 +1,7 @@
 #include "platform/linux/WaylandSession.h"
 
 #include <cstdlib>
+#include <exception>
 #include <string_view>
 
 #include "platform/linux/ProcessLinux.h"
@@ -84,11 +85,20 @@ std::unique_ptr<WindowSystem> CreateWindowSystem() {
     case LinuxDesktop::Sway:
         return CreateSwayWindowSystem(std::getenv("SWAYSOCK"));
     case LinuxDesktop::KWin:
-        return CreateKWinWindowSystem();
+        try {
+            return CreateKWinWindowSystem();
+        } catch (const std::exception&) {
+            return CreateBlindWindowSystem("KWin is reached over the session bus, and there is none");
+        }
     case LinuxDesktop::OtherWayland:
         return CreateBlindWindowSystem("this Wayland compositor lets no program see the windows of others");
     }
     return CreateX11WindowSystem("");
+}
+
+bool OwnWindowsPreferX11() {
+    const char* display = std::getenv("DISPLAY");
+    return DetectDesktop(&std::getenv) != LinuxDesktop::X11 && display && *display;
 }
 
 } // namespace vh::platform

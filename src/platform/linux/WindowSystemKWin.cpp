@@ -194,6 +194,16 @@ public:
     std::optional<ProcessIdentity> IdentifyProcess(std::uint32_t pid) override { return LinuxProcessIdentity(pid); }
     bool TerminateProcess(std::uint32_t pid) override { return LinuxTerminateProcess(pid); }
 
+    WindowSight Sight() override {
+        DBusError err;
+        dbus_error_init(&err);
+        const bool there = dbus_bus_name_has_owner(bus_, kKWin, &err);
+        dbus_error_free(&err);
+        if (!there)
+            return {false, "KWin is not on the session bus"};
+        return {};
+    }
+
 private:
     struct Known {
         std::string internalId, caption;

@@ -135,4 +135,8 @@ std::unique_ptr<WindowSystem> CreateWindowSystem() {
     return std::make_unique<Win32WindowSystem>();
 }
 
+bool OwnWindowsPreferX11() {
+    return false;
+}
+
 } // namespace vh::platform
