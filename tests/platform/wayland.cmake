@@ -14,3 +14,12 @@ if(NOT WIN32)
             TIMEOUT 90)
     endif()
 endif()
+
+# The KWin backend against a real headless KWin.
+if(NOT WIN32)
+    vh_add_test(platform_wayland_kwin_test
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/WindowSystemKWinTest.cpp
+        LIBS vh_monitor vh_testsupport_sway
+        LABELS wayland
+        TIMEOUT 90)
+endif()

@@ -29,17 +29,63 @@ std::string ReadFirstLine(const std::string& path) {
 
 } // namespace
 
-SwayFixture::SwayFixture(bool withXwayland) {
-    uid_ = geteuid();
-    gid_ = getegid();
-    if (uid_ == 0) {
-        // Every Debian system has "nobody"; sway only needs a user that is not root.
-        const passwd* pw = getpwnam("nobody");
-        if (!pw)
-            throw std::runtime_error("no unprivileged user to run sway");
-        uid_ = pw->pw_uid;
-        gid_ = pw->pw_gid;
+DesktopUser TheDesktopUser() {
+    if (geteuid() != 0)
+        return {geteuid(), getegid()};
+    // Every Debian system has "nobody"; sway only needs a user that is not root.
+    const passwd* pw = getpwnam("nobody");
+    if (!pw)
+        throw std::runtime_error("no unprivileged user for the desktop");
+    return {pw->pw_uid, pw->pw_gid};
+}
+
+pid_t SpawnAsDesktopUser(const std::vector<std::string>& argv, const std::vector<std::string>& env, int outFd) {
+    std::vector<char*> args;
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    std::vector<std::string> fullEnv{"PATH=/usr/local/bin:/usr/bin:/bin"};
+    fullEnv.insert(fullEnv.end(), env.begin(), env.end());
+    std::vector<char*> envp;
+    for (auto& e : fullEnv)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    const pid_t parent = getpid();
+    const bool drop = geteuid() == 0;
+    const DesktopUser user = TheDesktopUser();
+    const pid_t pid = fork();
+    if (pid != 0) {
+        if (pid < 0)
+            throw std::runtime_error("fork failed");
+        return pid;
     }
+    setpgid(0, 0);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int sig = 1; sig < NSIG; ++sig)
+        signal(sig, SIG_DFL);
+    if (getppid() != parent)
+        _exit(127);
+    const int devnull = open("/dev/null", O_RDWR);
+    dup2(devnull, 0);
+    dup2(outFd >= 0 ? outFd : devnull, 1);
+    if (!std::getenv("VH_TEST_CHILD_STDERR"))
+        dup2(devnull, 2);
+    for (int fd = 3; fd < 1024; ++fd)
+        close(fd);
+    if (drop && (setgroups(0, nullptr) != 0 || setgid(user.gid) != 0 || setuid(user.uid) != 0))
+        _exit(126);
+    // Dropping privileges clears the death signal.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    execvpe(args[0], args.data(), envp.data());
+    _exit(127);
+}
+
+SwayFixture::SwayFixture(bool withXwayland) {
+    const DesktopUser user = TheDesktopUser();
     std::string pattern = (fs::temp_directory_path() / "vh-sway-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("no private folder for sway");
@@ -51,7 +97,7 @@ SwayFixture::SwayFixture(bool withXwayland) {
     // The folder itself must be passable for the user; the runtime folder belongs to it alone, as Wayland asks.
     chmod(dir_.c_str(), 0755);
     chmod(runtimeDir_.c_str(), 0700);
-    if (chown(runtimeDir_.c_str(), uid_, gid_) != 0 || chown(home_.c_str(), uid_, gid_) != 0)
+    if (chown(runtimeDir_.c_str(), user.uid, user.gid) != 0 || chown(home_.c_str(), user.uid, user.gid) != 0)
         throw std::runtime_error("cannot hand the private folders to the sway user");
 
     const std::string config = dir_ + "/config";
@@ -69,10 +115,10 @@ SwayFixture::SwayFixture(bool withXwayland) {
     }
     chmod(config.c_str(), 0644);
 
-    const pid_t pid = Spawn({"sway", "-c", config},
-                            {"HOME=" + home_, "XDG_RUNTIME_DIR=" + runtimeDir_, "WLR_BACKENDS=headless",
-                             "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1", "LC_ALL=C.UTF-8"},
-                            -1);
+    const pid_t pid = SpawnAsDesktopUser({"sway", "-c", config},
+                                         {"HOME=" + home_, "XDG_RUNTIME_DIR=" + runtimeDir_, "WLR_BACKENDS=headless",
+                                          "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1", "LC_ALL=C.UTF-8"},
+                                         -1);
     sway_ = XChild(pid, -1);
 
     // Ready when its IPC socket answers; the socket's name carries sway's pid.
@@ -109,52 +155,6 @@ SwayFixture::~SwayFixture() {
     fs::remove_all(dir_, ignored);
 }
 
-pid_t SwayFixture::Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, int outFd) {
-    std::vector<char*> args;
-    for (const auto& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    std::vector<std::string> fullEnv{"PATH=/usr/local/bin:/usr/bin:/bin"};
-    fullEnv.insert(fullEnv.end(), env.begin(), env.end());
-    std::vector<char*> envp;
-    for (auto& e : fullEnv)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    const pid_t parent = getpid();
-    const bool drop = geteuid() == 0;
-    const uid_t uid = uid_;
-    const gid_t gid = gid_;
-    const pid_t pid = fork();
-    if (pid != 0) {
-        if (pid < 0)
-            throw std::runtime_error("fork failed");
-        return pid;
-    }
-    setpgid(0, 0);
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    for (int sig = 1; sig < NSIG; ++sig)
-        signal(sig, SIG_DFL);
-    if (getppid() != parent)
-        _exit(127);
-    const int devnull = open("/dev/null", O_RDWR);
-    dup2(devnull, 0);
-    dup2(outFd >= 0 ? outFd : devnull, 1);
-    if (!std::getenv("VH_TEST_CHILD_STDERR"))
-        dup2(devnull, 2);
-    for (int fd = 3; fd < 1024; ++fd)
-        close(fd);
-    if (drop && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
-        _exit(126);
-    // Dropping privileges clears the death signal.
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    execvpe(args[0], args.data(), envp.data());
-    _exit(127);
-}
-
 XChild SwayFixture::SpawnClient(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
@@ -173,13 +173,13 @@ XChild SwayFixture::SpawnClient(const std::vector<std::string>& argv, const std:
                                  "GSETTINGS_BACKEND=memory",
                                  "LC_ALL=C.UTF-8"};
     all.insert(all.end(), env.begin(), env.end());
-    const pid_t pid = Spawn(argv, all, fds[1]);
+    const pid_t pid = SpawnAsDesktopUser(argv, all, fds[1]);
     close(fds[1]);
     return XChild(pid, fds[0]);
 }
 
 int SwayFixture::Command(const std::string& command) {
-    const pid_t pid = Spawn({"swaymsg", "-q", "-s", socket_, command}, {}, -1);
+    const pid_t pid = SpawnAsDesktopUser({"swaymsg", "-q", "-s", socket_, command}, {}, -1);
     // swaymsg runs as the session's user as well: the socket is sway's alone.
     XChild c(pid, -1);
     int status = 0;

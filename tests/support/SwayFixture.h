@@ -11,6 +11,16 @@
 
 namespace vh::test {
 
+// The unprivileged user a test's desktop runs as: "nobody" under root, else the test's own user.
+struct DesktopUser {
+    uid_t uid;
+    gid_t gid;
+};
+DesktopUser TheDesktopUser();
+// fork + exec as that user with exactly the given environment (PATH added), in a process group of its
+// own that dies with the test; standard output to outFd (or nowhere).
+pid_t SpawnAsDesktopUser(const std::vector<std::string>& argv, const std::vector<std::string>& env, int outFd = -1);
+
 class SwayFixture {
 public:
     // withXwayland: also start XWayland at once, for X11 clients (XDisplay()). Throws std::runtime_error when
@@ -36,12 +46,7 @@ public:
     bool WaitForWindow(const std::string& criteria, std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
 private:
-    // Every program runs as the session's user, with only the given environment.
-    pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, int outFd);
-
     std::string dir_, runtimeDir_, home_, socket_, wayland_, xdisplay_;
-    uid_t uid_ = 0;
-    gid_t gid_ = 0;
     XChild sway_;
 };
 

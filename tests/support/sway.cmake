@@ -1,5 +1,6 @@
-# A private headless sway (Linux only): the compositor and its Wayland clients.
+# Private Wayland desktops (Linux only): a headless sway and a headless KWin, and their clients.
 if(NOT WIN32)
-    add_library(vh_testsupport_sway STATIC ${CMAKE_CURRENT_LIST_DIR}/SwayFixture.cpp)
+    add_library(vh_testsupport_sway STATIC ${CMAKE_CURRENT_LIST_DIR}/SwayFixture.cpp
+                                           ${CMAKE_CURRENT_LIST_DIR}/KWinFixture.cpp)
     target_link_libraries(vh_testsupport_sway PUBLIC vh_testsupport_x11)
 endif()

@@ -270,35 +270,44 @@ private:
     Answer WaitForAnswer() {
         Answer a;
         const auto deadline = Clock::now() + kAnswerTimeout;
-        while (!a.done) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            if (left <= 0)
-                break;
-            if (!dbus_connection_read_write(bus_, static_cast<int>(left)))
-                throw std::runtime_error("the session bus was lost");
+        for (;;) {
+            // The call back may have come in while we waited for KWin's reply to run: it is queued already,
+            // and reading from the socket would wait for more.
             while (DBusMessage* raw = dbus_connection_pop_message(bus_)) {
                 Message m(raw);
-                if (dbus_message_get_type(m.m) != DBUS_MESSAGE_TYPE_METHOD_CALL)
-                    continue;
-                Reply(m.m);
-                if (!dbus_message_has_path(m.m, kCallbackPath) || !dbus_message_has_interface(m.m, kCallbackInterface))
-                    continue;
-                DBusMessageIter it;
-                const bool any = dbus_message_iter_init(m.m, &it);
-                if (dbus_message_has_member(m.m, "Report") && any) {
-                    double pid = 0;
-                    if (ReadString(it, a.id) && dbus_message_iter_next(&it) && ReadString(it, a.caption) &&
-                        dbus_message_iter_next(&it) && ReadNumber(it, pid) && dbus_message_iter_next(&it) &&
-                        ReadBool(it, a.normal)) {
-                        a.pid = pid > 0 && pid <= 4294967295.0 ? static_cast<std::uint32_t>(pid) : 0;
-                        a.done = true;
-                    }
-                } else if (dbus_message_has_member(m.m, "Done") && any) {
-                    a.done = ReadBool(it, a.found);
-                }
+                if (!a.done)
+                    Take(m.m, a);
             }
+            if (a.done)
+                return a;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0)
+                return a;
+            if (!dbus_connection_read_write(bus_, static_cast<int>(left)))
+                throw std::runtime_error("the session bus was lost");
         }
-        return a;
+    }
+
+    void Take(DBusMessage* m, Answer& a) {
+        if (dbus_message_get_type(m) != DBUS_MESSAGE_TYPE_METHOD_CALL)
+            return;
+        Reply(m);
+        if (!dbus_message_has_path(m, kCallbackPath) || !dbus_message_has_interface(m, kCallbackInterface))
+            return;
+        DBusMessageIter it;
+        if (!dbus_message_iter_init(m, &it))
+            return;
+        if (dbus_message_has_member(m, "Report")) {
+            double pid = 0;
+            if (ReadString(it, a.id) && dbus_message_iter_next(&it) && ReadString(it, a.caption) &&
+                dbus_message_iter_next(&it) && ReadNumber(it, pid) && dbus_message_iter_next(&it) &&
+                ReadBool(it, a.normal)) {
+                a.pid = pid > 0 && pid <= 4294967295.0 ? static_cast<std::uint32_t>(pid) : 0;
+                a.done = true;
+            }
+        } else if (dbus_message_has_member(m, "Done")) {
+            a.done = ReadBool(it, a.found);
+        }
     }
 
     // Every call gets an empty answer, so callDBus in KWin does not wait for a timeout.

@@ -1,0 +1,75 @@
+// Sampling under a real headless KWin (kwin_wayland --virtual) with GTK 3 and GTK 4 programs as Wayland clients: the
+// backend chosen from a Plasma session's environment, its script loaded over D-Bus reporting the active window, the
+// close request ending the client.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "monitor/Sampler.h"
+#include "platform/Text.h"
+#include "support/KWinFixture.h"
+
+using namespace std::chrono_literals;
+using vh::test::KWinFixture;
+using vh::test::WaitUntil;
+using vh::test::XChild;
+
+namespace {
+
+struct Sampled {
+    bool taken = false;
+    std::string caption, exeName;
+};
+
+Sampled Sample() {
+    Sampled s;
+    SamplerHooks hooks;
+    hooks.insertSample = [&](const std::string&, const std::string& c, const std::string& p, const std::string&) {
+        s.taken = true;
+        s.caption = c;
+        s.exeName = p;
+    };
+    hooks.trace = {};
+    TakeSample(hooks);
+    return s;
+}
+
+TEST(KWinSampling, TheActiveWindowIsTheSampleAndClosesOnRequest) {
+    KWinFixture kwin;
+    setenv("WAYLAND_DISPLAY", "vh-kwin", 1);
+    setenv("XDG_CURRENT_DESKTOP", "KDE", 1);
+    unsetenv("SWAYSOCK");
+    vh::platform::SetWindowSystem(vh::platform::CreateWindowSystem());
+    auto& ws = vh::platform::TheWindowSystem();
+    EXPECT_TRUE(ws.Sight().othersVisible);
+
+    // foot cannot run here: KWin's virtual output has no physical size, and foot divides by it.
+    XChild first = kwin.SpawnClient({"gtk3-widget-factory"});
+    ASSERT_TRUE(WaitUntil([&] { return Sample().exeName == "gtk3-widget-factory"; }, 20s));
+    const std::string firstCaption = Sample().caption;
+    EXPECT_EQ(firstCaption, "gtk3-widget-factory");
+    EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(first.Pid()));
+
+    XChild second = kwin.SpawnClient({"gtk4-widget-factory"});
+    ASSERT_TRUE(WaitUntil([&] { return Sample().exeName == "gtk4-widget-factory"; }, 20s));
+    EXPECT_EQ(Sample().caption, "GTK Widget Factory");
+    EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(second.Pid()));
+
+    // The user turns back to the first window.
+    ASSERT_TRUE(kwin.RunScript("var list = workspace.clientList();"
+                               "for (var i = 0; i < list.length; ++i)"
+                               "  if (list[i].pid == " +
+                               std::to_string(first.Pid()) + ") workspace.activeClient = list[i];"));
+    ASSERT_TRUE(WaitUntil([&] { return Sample().exeName == "gtk3-widget-factory"; }, 20s));
+    EXPECT_EQ(Sample().caption, firstCaption);
+
+    EXPECT_TRUE(ws.RequestClose(ForegroundInfo.WindowHandle, 10s));
+    EXPECT_TRUE(first.WaitExit(10s)) << "the first program did not end";
+    EXPECT_TRUE(second.Running());
+    vh::platform::SetWindowSystem(nullptr);
+}
+
+} // namespace
