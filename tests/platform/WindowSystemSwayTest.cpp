@@ -175,12 +175,39 @@ TEST_F(SwaySampling, OurNoticesAreNotTheSample) {
     app.processEvents();
 }
 
+TEST_F(SwaySampling, WindowsNotShownAreNotSampled) {
+    // Another workspace, empty: the windows of the first are not shown, and nothing is sampled.
+    ASSERT_EQ(sway_->Command("workspace 2"), 0);
+    EXPECT_FALSE(Sample().taken);
+    ASSERT_EQ(sway_->Command("workspace 1"), 0);
+
+    // A window in the scratchpad is hidden although sway still lists it.
+    Focus("app_id=gtk4-widget-factory");
+    ASSERT_EQ(sway_->Command("[app_id=gtk4-widget-factory] move scratchpad"), 0);
+    auto& ws = vh::platform::TheWindowSystem();
+    bool listedHidden = false;
+    ws.EnumTopWindows([&](vh::platform::WindowId w) {
+        if (ws.GetProcessId(w) == static_cast<std::uint32_t>(gtk_->Pid()))
+            listedHidden = !ws.IsVisible(w);
+        return true;
+    });
+    EXPECT_TRUE(listedHidden);
+    Focus("app_id=vhfoot");
+    EXPECT_EQ(Sample().caption, Gbk("vh 终端 foot"));
+    ASSERT_EQ(sway_->Command("[app_id=gtk4-widget-factory] scratchpad show"), 0);
+    ASSERT_EQ(sway_->Command("[app_id=gtk4-widget-factory] floating disable"), 0);
+    Focus("app_id=gtk4-widget-factory");
+    EXPECT_EQ(Sample().exeName, "gtk4-widget-factory");
+}
+
 TEST_F(SwaySampling, TheCloseRequestEndsTheFocusedClient) {
-    XChild closing = sway_->SpawnClient({"foot", "--app-id", "vhclose", "--title", "close me", "sleep", "600"});
+    // A title that JSON has to escape, with a character GBK cannot hold.
+    XChild closing = sway_->SpawnClient(
+        {"foot", "--app-id", "vhclose", "--title", "close \"me\" \\ \\u0041 \xF0\x9F\x98\x80", "sleep", "600"});
     ASSERT_TRUE(sway_->WaitForWindow("app_id=vhclose"));
     Focus("app_id=vhclose");
     const Sampled s = Sample();
-    ASSERT_EQ(s.caption, "close me");
+    ASSERT_EQ(s.caption, "close \"me\" \\ \\u0041 ?");
     const vh::platform::WindowId w = ForegroundInfo.WindowHandle;
 
     auto& ws = vh::platform::TheWindowSystem();
