@@ -104,7 +104,7 @@ private:
             Value member;
             if (!ParseValue(member, depth + 1))
                 return false;
-            v.object.emplace_back(std::move(key), std::move(member));
+            v.object.push_back(Member{std::move(key), std::move(member)});
             SkipBlanks();
             if (i_ < s_.size() && s_[i_] == ',') {
                 ++i_;

@@ -3,14 +3,14 @@
 // passes through it, so it takes hostile input: bounded depth, no recursion on strings, every \u escape
 // (surrogate pairs included) turned into UTF-8 and broken ones into U+FFFD.
 #include <cstdint>
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vh::platform::json {
+
+struct Member;
 
 class Value {
 public:
@@ -21,7 +21,7 @@ public:
     double number = 0;
     std::string string; // UTF-8
     std::vector<Value> array;
-    std::vector<std::pair<std::string, Value>> object; // in document order; the first of duplicates wins
+    std::vector<Member> object; // in document order; the first of duplicates wins
 
     bool IsNull() const { return kind == Kind::Null; }
     // The member named key, or nullptr when this is no object or has no such member.
@@ -30,6 +30,11 @@ public:
     std::string StringAt(std::string_view key, std::string fallback = {}) const;
     bool BoolAt(std::string_view key, bool fallback = false) const;
     std::optional<std::int64_t> IntegerAt(std::string_view key) const;
+};
+
+struct Member {
+    std::string key;
+    Value value;
 };
 
 // The document, or nothing when it is not valid JSON (trailing text, too deep, broken syntax).
