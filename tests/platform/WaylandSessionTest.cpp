@@ -80,13 +80,23 @@ function win(id, caption, pid, props) {
 var editor = win("{0001}", "say \"hi\" \\ 终端", 4242, {});
 var dialog = win("{0002}", "Save as", 4242, { transient: true, transientFor: editor });
 var menu = win("{0003}", "", 4242, { normalWindow: false, popupWindow: true });
-var all = [editor, dialog, menu];
+var other = win("{0004}", "other desktop", 77, { desktop: 2 });
+var small = win("{0005}", "minimised", 78, { minimized: true });
+var below = win("{0006}", "below", 79, { desktop: 1 });
+var all = [editor, dialog, menu, other, small, below];
 )JS";
 
-json::Value RunScript(int api, const std::string& active, const std::string& action, const std::string& target) {
+json::Value RunScript(int api, const std::string& active, const std::string& action, const std::string& target,
+                      const std::string& stacking = "[]") {
+    // KWin 5 numbers its desktops; KWin 6 gives each window a list of desktop objects.
     const std::string workspace =
-        api == 6 ? "var workspace = {activeWindow: " + active + ", windowList: function () { return all; }};\n"
-                 : "var workspace = {activeClient: " + active + ", clientList: function () { return all; }};\n";
+        api == 6 ? "var d1 = {}, d2 = {};\n"
+                   "all.forEach(function (w) { if (w.desktop) { w.desktops = [w.desktop == 1 ? d1 : d2]; "
+                   "delete w.desktop; } });\n"
+                   "var workspace = {currentDesktop: d1, activeWindow: " +
+                       active + ", windowList: function () { return all; }, stackingOrder: " + stacking + "};\n"
+                 : "var workspace = {currentDesktop: 1, activeClient: " + active +
+                       ", clientList: function () { return all; }, stackingOrder: " + stacking + "};\n";
     const std::string script = kFakeKWin + workspace + vh::platform::KWinScriptText(":1.42", action, target) +
                                "\nconsole.log(JSON.stringify({calls: calls, closed: closed}));\n";
     const std::filesystem::path file =
@@ -138,10 +148,18 @@ TEST(KWinScript, ReportsTheActiveWindow) {
             ASSERT_EQ(args.size(), 4u);
             EXPECT_FALSE(args[3].boolean) << other;
         }
-        // No active window: an empty id.
+        // No active window: nothing in front, or the topmost shown application window of the stacking order.
         args = Callback(RunScript(api, "null", "report", ""), member);
         ASSERT_EQ(args.size(), 4u);
         EXPECT_EQ(args[0].string, "");
+        args = Callback(RunScript(api, "null", "report", "", "[below, editor, other, small, menu]"), member);
+        ASSERT_EQ(args.size(), 4u);
+        EXPECT_EQ(args[0].string, "{0001}");
+        // An active menu or dialog: the application window under it.
+        args = Callback(RunScript(api, "menu", "report", "", "[editor, below, other, small, dialog, menu]"), member);
+        ASSERT_EQ(args.size(), 4u);
+        EXPECT_EQ(args[0].string, "{0006}");
+        EXPECT_TRUE(args[3].boolean);
     }
 }
 

@@ -100,6 +100,11 @@ SwayFixture::SwayFixture(bool withXwayland) {
     if (chown(runtimeDir_.c_str(), user.uid, user.gid) != 0 || chown(home_.c_str(), user.uid, user.gid) != 0)
         throw std::runtime_error("cannot hand the private folders to the sway user");
 
+    // On a fresh machine XWayland, run as the desktop user, would make the X socket folder its own; X
+    // servers started later by root want it to be root's.
+    if (withXwayland && mkdir("/tmp/.X11-unix", 01777) == 0)
+        chmod("/tmp/.X11-unix", 01777);
+
     const std::string config = dir_ + "/config";
     const std::string displayFile = home_ + "/x-display";
     {

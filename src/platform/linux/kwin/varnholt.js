@@ -45,8 +45,32 @@
         return null;
     }
 
-    if (request.action === "report") {
+    function shown(w) {
+        if (w.minimized || w.hidden || w.deleted)
+            return false;
+        if (w.onAllDesktops || ws.currentDesktop === undefined)
+            return true;
+        if (Array.isArray(w.desktops)) // KWin 6: desktop objects
+            return w.desktops.length === 0 || w.desktops.indexOf(ws.currentDesktop) >= 0;
+        return w.desktop === undefined || w.desktop === -1 || w.desktop === ws.currentDesktop;
+    }
+
+    // The active window is the one in front; when it is none or no application window (a menu, our own
+    // notice), the topmost shown application window below it is, as in a stacking order.
+    function front() {
         var w = active();
+        if (w && isApplicationWindow(w))
+            return w;
+        var stack = ws.stackingOrder || [];
+        for (var i = stack.length - 1; i >= 0; --i) {
+            if (stack[i] && stack[i] !== w && isApplicationWindow(stack[i]) && shown(stack[i]))
+                return stack[i];
+        }
+        return w;
+    }
+
+    if (request.action === "report") {
+        var w = front();
         if (!w) {
             call(request.service, path, iface, "Report", "", "", 0, false);
             return;
