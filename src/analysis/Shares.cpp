@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <tuple>
+#include <utility>
 
 #include "platform/Text.h"
 
@@ -45,7 +46,8 @@ double SharePercent(double part, double whole) {
     return whole == 0 ? 0.0 : part * 100.0 / whole;
 }
 
-std::vector<TimeShare> BuildTimeShares(const std::vector<std::string>& counts, const std::vector<std::string>& names) {
+std::vector<TimeShare> BuildTimeShares(const std::vector<std::string>& counts, const std::vector<std::string>& names,
+                                       char decimalSeparator) {
     const std::size_t n = std::min(counts.size(), names.size());
     std::vector<TimeShare> shares(n);
     double sum = 0;
@@ -57,8 +59,10 @@ std::vector<TimeShare> BuildTimeShares(const std::vector<std::string>& counts, c
         shares[i].count = c;
         sum += std::fabs(static_cast<double>(c));
     }
-    for (auto& s : shares)
+    for (auto& s : shares) {
         s.share = SharePercent(std::fabs(static_cast<double>(s.count)), sum);
+        s.text = FormatShare(s.share, decimalSeparator);
+    }
     return shares;
 }
 
@@ -198,6 +202,27 @@ int CompareShareRows(const ShareRow& a, const ShareRow& b, int column, CompareKi
         break;
     }
     return ascending ? result : -result;
+}
+
+CompareKind ShareColumnKind(int column) {
+    return column == 1 ? CompareKind::Numeric : CompareKind::Text;
+}
+
+void SortShares(std::vector<TimeShare>& shares, int column, bool ascending, const TextCompare& textCompare,
+                char decimalSeparator) {
+    std::vector<std::pair<ShareRow, std::size_t>> rows;
+    rows.reserve(shares.size());
+    for (std::size_t i = 0; i < shares.size(); ++i)
+        rows.push_back({ShareRow{std::string(), shares[i].text, shares[i].name}, i});
+    const CompareKind kind = ShareColumnKind(column);
+    std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) {
+        return CompareShareRows(a.first, b.first, column, kind, ascending, textCompare, decimalSeparator) < 0;
+    });
+    std::vector<TimeShare> sorted;
+    sorted.reserve(shares.size());
+    for (const auto& r : rows)
+        sorted.push_back(std::move(shares[r.second]));
+    shares = std::move(sorted);
 }
 
 std::vector<std::uint32_t> SliceColours(std::size_t count) {

@@ -24,13 +24,15 @@ struct TimeShare {
     std::string name;
     long long count = 0;
     double share = 0; // percent of all counts
+    std::string text; // the share as FormatShare writes it
 };
 
 // Reads a decimal count as the tallies write it; false for anything else (blanks around are allowed).
 bool ParseCount(const std::string& text, long long& out);
 // One share per entry of the parallel lists, in their order. A count that is not a decimal number counts
 // as 0; entries beyond the shorter list are ignored.
-std::vector<TimeShare> BuildTimeShares(const std::vector<std::string>& counts, const std::vector<std::string>& names);
+std::vector<TimeShare> BuildTimeShares(const std::vector<std::string>& counts, const std::vector<std::string>& names,
+                                       char decimalSeparator = '.');
 // part * 100 / whole, 0 when whole is 0.
 double SharePercent(double part, double whole);
 
@@ -55,6 +57,13 @@ double NumericValue(const std::string& text, char decimalSeparator = '.');
 
 int CompareShareRows(const ShareRow& a, const ShareRow& b, int column, CompareKind kind, bool ascending,
                      const TextCompare& textCompare = CompareTextIgnoreAsciiCase, char decimalSeparator = '.');
+
+// Sorts shares as the share list's header click on column sorts its rows: the colour column's caption is
+// empty, then the share text and the name. Stable, so ties keep their order.
+void SortShares(std::vector<TimeShare>& shares, int column, bool ascending,
+                const TextCompare& textCompare = CompareTextIgnoreAsciiCase, char decimalSeparator = '.');
+// The comparison kind of a share list column: numeric for the share, text for the others.
+CompareKind ShareColumnKind(int column);
 
 // The header sorting direction of the share list: flipped by every header click, for the whole run.
 extern bool SortAscending;

@@ -20,11 +20,10 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimeEdit>
-#include <algorithm>
 #include <cmath>
-#include <exception>
 
 #include "analysis/CsvExport.h"
+#include "analysis/RangeAnalysis.h"
 #include "platform/Text.h"
 #include "storage/uDBFunc.h"
 #include "toolkit/ErrorDisplay.h"
@@ -215,24 +214,22 @@ vh::analysis::RangeBounds TStatisticPage::FormatRangeBounds() const {
 }
 
 void TStatisticPage::AnalyseRange() {
-    const vh::analysis::RangeBounds bounds = FormatRangeBounds();
-    const bool byCaption = suiRbtn3->isChecked();
-    TStringList counts, names;
-    std::string from = bounds.from;
-    TDBFunc::QuerySamples(from, bounds.to);
-    if (from == "-2")
+    using namespace vh::analysis;
+    const RangeBounds bounds = FormatRangeBounds();
+    const Grouping grouping = suiRbtn3->isChecked() ? Grouping::ByCaption : Grouping::ByProcess;
+    const RangeAnalysis result = vh::analysis::AnalyseRange(bounds, grouping, DecimalSeparator());
+    switch (result.outcome) {
+    case AnalysisOutcome::QueryFailed:
         return;
-    if (from == "-1") {
+    case AnalysisOutcome::NoData:
         host_.ShowNotice(Utf8ToGbk("信息"), Utf8ToGbk("选定时间内没有监视数据"));
-        FillTimeChart(counts, names);
+        FillTimeChart({});
+        return;
+    case AnalysisOutcome::Shares:
+        FillTimeChart(result.shares);
+        shownRange_ = bounds;
         return;
     }
-    if (byCaption)
-        TDBFunc::CountByTitle(counts, names);
-    else
-        TDBFunc::CountByProcess(counts, names);
-    FillTimeChart(counts, names);
-    shownRange_ = bounds;
 }
 
 void TStatisticPage::btn9Click() {
@@ -246,19 +243,21 @@ void TStatisticPage::btn19Click() {
 }
 
 void TStatisticPage::FillTimeChart(const std::vector<std::string>& counts, const std::vector<std::string>& names) {
+    FillTimeChart(vh::analysis::BuildTimeShares(counts, names, DecimalSeparator()));
+}
+
+void TStatisticPage::FillTimeChart(const std::vector<vh::analysis::TimeShare>& shares) {
     pieS1TimeUse->clear();
     sLV1->setRowCount(0);
-    const std::vector<vh::analysis::TimeShare> shares = vh::analysis::BuildTimeShares(counts, names);
     shown_ = shares;
+    listed_ = shares;
     btnExport->setEnabled(!shown_.empty());
     const std::vector<std::uint32_t> colours = vh::analysis::SliceColours(shares.size());
-    const char separator = DecimalSeparator();
     QList<QPieSlice*> slices;
     slices.reserve(static_cast<qsizetype>(shares.size()));
     int outside = 0;
     for (std::size_t i = 0; i < shares.size(); ++i) {
-        auto* slice = new QPieSlice(vh::FromGbk(vh::analysis::FormatShare(shares[i].share, separator)),
-                                    std::fabs(static_cast<double>(shares[i].count)));
+        auto* slice = new QPieSlice(vh::FromGbk(shares[i].text), std::fabs(static_cast<double>(shares[i].count)));
         slice->setProperty(kSliceNameProperty, vh::FromGbk(shares[i].name));
         // Explicit values are kept when the slice joins the series; only unset ones take the chart theme's.
         slice->setColor(QColor::fromRgb(colours[i]));
@@ -307,19 +306,9 @@ bool TStatisticPage::ExportTo(const QString& path, bool withSamples) {
     if (!withSamples)
         return true;
     // The same query the analysis ran, over the range it ran on.
-    std::string from = shownRange_.from;
-    TDBFunc::QuerySamples(from, shownRange_.to);
     std::vector<vh::analysis::ExportSample> samples;
-    if (from == "-2")
+    if (!vh::analysis::ReadRangeSamples(shownRange_, samples))
         return false;
-    if (from != "-1") {
-        std::vector<TSampleRow> rows;
-        if (!TDBFunc::ReadQueriedSamples(rows))
-            return false;
-        samples.reserve(rows.size());
-        for (TSampleRow& r : rows)
-            samples.push_back({std::move(r.time), std::move(r.processName), std::move(r.caption)});
-    }
     return WriteBytes(SamplesPath(path), vh::analysis::SamplesCsv(samples));
 }
 
@@ -343,28 +332,23 @@ QString TStatisticPage::SliceName(const QPieSlice* slice) {
 }
 
 void TStatisticPage::FillShareList() {
-    const QList<QPieSlice*> slices = pieS1TimeUse->slices();
-    double sum = 0;
-    for (const QPieSlice* s : slices)
-        sum += std::fabs(s->value());
-    const char separator = DecimalSeparator();
-    sLV1->setRowCount(static_cast<int>(slices.size()));
-    for (int i = 0; i < slices.size(); ++i) {
-        const QPieSlice* s = slices[i];
-        const std::string share =
-            vh::analysis::FormatShare(vh::analysis::SharePercent(std::fabs(s->value()), sum), separator);
+    sLV1->setRowCount(static_cast<int>(listed_.size()));
+    for (int i = 0; i < static_cast<int>(listed_.size()); ++i) {
+        const vh::analysis::TimeShare& share = listed_[static_cast<std::size_t>(i)];
         sLV1->setItem(i, 0, new QTableWidgetItem(QString()));
-        sLV1->setItem(i, 1, new QTableWidgetItem(vh::FromGbk(share)));
-        sLV1->setItem(i, 2, new QTableWidgetItem(SliceName(s)));
+        sLV1->setItem(i, 1, new QTableWidgetItem(vh::FromGbk(share.text)));
+        sLV1->setItem(i, 2, new QTableWidgetItem(vh::FromGbk(share.name)));
     }
 }
 
 QColor TStatisticPage::sLV1CustomDrawItem(int row) const {
-    const QTableWidgetItem* nameItem = sLV1->item(row, 2);
-    const QString name = nameItem ? nameItem->text() : QString();
-    for (QPieSlice* s : pieS1TimeUse->slices())
-        if (SliceName(s) == name)
-            return s->color();
+    if (row < 0 || static_cast<std::size_t>(row) >= listed_.size())
+        return Qt::white;
+    // Slices stand in the order of shown_.
+    const QList<QPieSlice*> slices = pieS1TimeUse->slices();
+    for (std::size_t i = 0; i < shown_.size() && i < static_cast<std::size_t>(slices.size()); ++i)
+        if (shown_[i].name == listed_[static_cast<std::size_t>(row)].name)
+            return slices[static_cast<qsizetype>(i)]->color();
     return Qt::white;
 }
 
@@ -375,29 +359,14 @@ QColor TStatisticPage::sLV1CustomDrawSubItem(int, int) const {
 void TStatisticPage::sLV1ColumnClick(int column) {
     using namespace vh::analysis;
     SortAscending = !SortAscending;
-    const CompareKind kind = column == 1 ? CompareKind::Numeric : CompareKind::Text;
-
-    std::vector<ShareRow> rows(static_cast<std::size_t>(sLV1->rowCount()));
-    for (int r = 0; r < sLV1->rowCount(); ++r)
-        for (int c = 0; c < sLV1->columnCount(); ++c) {
-            const QTableWidgetItem* item = sLV1->item(r, c);
-            rows[static_cast<std::size_t>(r)].push_back(item ? vh::ToGbk(item->text()) : std::string());
-        }
-
     QCollator collator(QLocale::system());
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     const TextCompare byLocale = [&collator](const std::string& a, const std::string& b) {
         return collator.compare(vh::FromGbk(a), vh::FromGbk(b));
     };
-    const char separator = DecimalSeparator();
     const bool ascending = SortAscending;
-    std::stable_sort(rows.begin(), rows.end(), [&](const ShareRow& a, const ShareRow& b) {
-        return CompareShareRows(a, b, column, kind, ascending, byLocale, separator) < 0;
-    });
-
-    for (int r = 0; r < sLV1->rowCount(); ++r)
-        for (int c = 0; c < sLV1->columnCount(); ++c)
-            sLV1->setItem(r, c, new QTableWidgetItem(vh::FromGbk(rows[static_cast<std::size_t>(r)][c])));
+    SortShares(listed_, column, ascending, byLocale, DecimalSeparator());
+    FillShareList();
     sLV1->horizontalHeader()->setSortIndicatorShown(true);
     sLV1->horizontalHeader()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }

@@ -31,11 +31,13 @@ public:
     void ResetAnalysisRange();
     // The range from the pickers, "yyyy-mm-dd hh:nn:ss" each.
     vh::analysis::RangeBounds FormatRangeBounds() const;
-    // Queries and tallies the range, then redraws; a tally failure leaves it (as std::exception) with the
+    // Analyses the range and shows the outcome; a tally failure leaves it (as std::exception) with the
     // chart and the list unchanged.
     void AnalyseRange();
     // Rebuilds the pie and the list from parallel tally lists (decimal counts, GBK names).
     void FillTimeChart(const std::vector<std::string>& counts, const std::vector<std::string>& names);
+    void FillTimeChart(const std::vector<vh::analysis::TimeShare>& shares);
+    // Writes the list's rows from the listed shares.
     void FillShareList();
     void sLV1ColumnClick(int column);
     // The colour of a row's colour cell: the first slice whose name equals the row's name.
@@ -76,5 +78,7 @@ public slots:
 private:
     vh::PageHost& host_;
     std::vector<vh::analysis::TimeShare> shown_;
+    // The shares in the list's order, which header clicks change.
+    std::vector<vh::analysis::TimeShare> listed_;
     vh::analysis::RangeBounds shownRange_;
 };
