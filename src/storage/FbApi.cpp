@@ -95,21 +95,25 @@ std::string Upper(std::string_view s) {
     return r;
 }
 
-// Owns a reference-counted metadata object for the span of one call.
-struct MetaRef {
-    Firebird::IMessageMetadata* p = nullptr;
-    ~MetaRef() {
-        if (p)
-            p->release();
+// Lets go of an engine object when the scope ends: releases a reference-counted one, disposes a disposable one.
+template <class T> class Held {
+public:
+    explicit Held(T* p) : p_(p) {}
+    ~Held() {
+        if (p_)
+            Free(p_);
     }
-};
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    T* operator->() const { return p_; }
+    T* Get() const { return p_; }
+    // The engine has ended the object itself (a successful close).
+    void Forget() { p_ = nullptr; }
 
-struct BuilderRef {
-    Firebird::IMetadataBuilder* p = nullptr;
-    ~BuilderRef() {
-        if (p)
-            p->release();
-    }
+private:
+    static void Free(Firebird::IReferenceCounted* p) { p->release(); }
+    static void Free(Firebird::IDisposable* p) { p->dispose(); }
+    T* p_;
 };
 
 std::mutex& ClientMutex() {
@@ -175,11 +179,7 @@ void Attachment::Open(const std::string& user, const std::string& password, int 
     Client& client = Client::Get();
     Guarded([&] {
         Status st;
-        Firebird::IXpbBuilder* dpb = client.Util()->getXpbBuilder(&st, Firebird::IXpbBuilder::DPB, nullptr, 0);
-        struct Dispose {
-            Firebird::IXpbBuilder* b;
-            ~Dispose() { b->dispose(); }
-        } guard{dpb};
+        Held<Firebird::IXpbBuilder> dpb(client.Util()->getXpbBuilder(&st, Firebird::IXpbBuilder::DPB, nullptr, 0));
         dpb->insertString(&st, isc_dpb_user_name, user.c_str());
         dpb->insertString(&st, isc_dpb_password, password.c_str());
         dpb->insertInt(&st, isc_dpb_sql_dialect, dialect);
@@ -419,9 +419,8 @@ void Statement::Prepare() {
         handle_ = db_.Handle()->prepare(&st, tr_.Handle(), static_cast<unsigned>(engineSql_.size()), engineSql_.c_str(),
                                         static_cast<unsigned>(db_.Dialect()),
                                         Firebird::IStatement::PREPARE_PREFETCH_METADATA);
-        MetaRef in;
-        in.p = handle_->getInputMetadata(&st);
-        if (in.p->getCount(&st) != paramNames_.size())
+        Held<Firebird::IMessageMetadata> in(handle_->getInputMetadata(&st));
+        if (in->getCount(&st) != paramNames_.size())
             throw Error("parameter count differs from the statement's");
     });
 }
@@ -452,30 +451,28 @@ void Statement::BuildInput(std::vector<unsigned char>& buffer, Firebird::IMessag
             inMeta_ = nullptr;
         }
         inShape_.assign(params_.size(), 0);
-        MetaRef declared;
-        declared.p = handle_->getInputMetadata(&st);
-        BuilderRef builder;
-        builder.p = declared.p->getBuilder(&st);
+        Held<Firebird::IMessageMetadata> declared(handle_->getInputMetadata(&st));
+        Held<Firebird::IMetadataBuilder> builder(declared->getBuilder(&st));
         for (unsigned i = 0; i < params_.size(); ++i) {
             const Param& p = params_[i];
             if (p.kind == Param::Kind::Integer) {
-                builder.p->setType(&st, i, SQL_INT64 + 1);
-                builder.p->setLength(&st, i, sizeof(ISC_INT64));
-                builder.p->setScale(&st, i, 0);
+                builder->setType(&st, i, SQL_INT64 + 1);
+                builder->setLength(&st, i, sizeof(ISC_INT64));
+                builder->setScale(&st, i, 0);
             } else {
-                unsigned charset = declared.p->getCharSet(&st, i);
-                unsigned type = declared.p->getType(&st, i) & ~1u;
+                unsigned charset = declared->getCharSet(&st, i);
+                unsigned type = declared->getType(&st, i) & ~1u;
                 if (type != SQL_TEXT && type != SQL_VARYING)
                     charset = 0;
                 unsigned capacity = static_cast<unsigned>(std::max<std::size_t>(64, p.text.size()));
                 inShape_[i] = capacity;
-                builder.p->setType(&st, i, SQL_VARYING + 1);
-                builder.p->setLength(&st, i, capacity);
-                builder.p->setCharSet(&st, i, charset);
-                builder.p->setScale(&st, i, 0);
+                builder->setType(&st, i, SQL_VARYING + 1);
+                builder->setLength(&st, i, capacity);
+                builder->setCharSet(&st, i, charset);
+                builder->setScale(&st, i, 0);
             }
         }
-        inMeta_ = builder.p->getMetadata(&st);
+        inMeta_ = builder->getMetadata(&st);
     }
     meta = inMeta_;
     buffer.assign(meta->getMessageLength(&st), 0);
@@ -526,60 +523,53 @@ void Statement::Open() {
         BuildInput(in, inMeta);
 
         // Every column is fetched as nullable text; the engine does the conversions.
-        MetaRef declared;
-        declared.p = handle_->getOutputMetadata(&st);
-        const unsigned count = declared.p->getCount(&st);
-        BuilderRef builder;
-        builder.p = declared.p->getBuilder(&st);
+        Held<Firebird::IMessageMetadata> declared(handle_->getOutputMetadata(&st));
+        const unsigned count = declared->getCount(&st);
+        Held<Firebird::IMetadataBuilder> builder(declared->getBuilder(&st));
         std::vector<std::string> names;
         for (unsigned i = 0; i < count; ++i) {
-            const char* alias = declared.p->getAlias(&st, i);
+            const char* alias = declared->getAlias(&st, i);
             names.emplace_back(alias ? alias : "");
-            unsigned type = declared.p->getType(&st, i) & ~1u;
-            unsigned length = declared.p->getLength(&st, i);
-            unsigned charset = declared.p->getCharSet(&st, i);
+            unsigned type = declared->getType(&st, i) & ~1u;
+            unsigned length = declared->getLength(&st, i);
+            unsigned charset = declared->getCharSet(&st, i);
             if (type != SQL_TEXT && type != SQL_VARYING) {
                 length = 64;
                 charset = 0;
             }
-            builder.p->setType(&st, i, SQL_VARYING + 1);
-            builder.p->setLength(&st, i, std::max(1u, length));
-            builder.p->setCharSet(&st, i, charset);
-            builder.p->setScale(&st, i, 0);
+            builder->setType(&st, i, SQL_VARYING + 1);
+            builder->setLength(&st, i, std::max(1u, length));
+            builder->setCharSet(&st, i, charset);
+            builder->setScale(&st, i, 0);
         }
-        MetaRef out;
-        out.p = builder.p->getMetadata(&st);
+        Held<Firebird::IMessageMetadata> out(builder->getMetadata(&st));
         std::vector<unsigned> offsets(count), nullOffsets(count);
         for (unsigned i = 0; i < count; ++i) {
-            offsets[i] = out.p->getOffset(&st, i);
-            nullOffsets[i] = out.p->getNullOffset(&st, i);
+            offsets[i] = out->getOffset(&st, i);
+            nullOffsets[i] = out->getNullOffset(&st, i);
         }
-        std::vector<unsigned char> row(out.p->getMessageLength(&st));
+        std::vector<unsigned char> row(out->getMessageLength(&st));
 
         ResultSet fresh;
         fresh.names_ = std::move(names);
-        Firebird::IResultSet* cursor = handle_->openCursor(&st, tr_.Handle(), inMeta, in.data(), out.p, 0);
-        try {
-            while (cursor->fetchNext(&st, row.data()) == Firebird::IStatus::RESULT_OK) {
-                for (unsigned i = 0; i < count; ++i) {
-                    short null;
-                    std::memcpy(&null, row.data() + nullOffsets[i], sizeof null);
-                    if (null) {
-                        fresh.cells_.push_back({0, ResultSet::kNull});
-                        continue;
-                    }
-                    unsigned short len;
-                    std::memcpy(&len, row.data() + offsets[i], sizeof len);
-                    fresh.cells_.push_back({static_cast<std::uint32_t>(fresh.arena_.size()), len});
-                    fresh.arena_.append(reinterpret_cast<const char*>(row.data() + offsets[i] + sizeof len), len);
+        Held<Firebird::IResultSet> cursor(handle_->openCursor(&st, tr_.Handle(), inMeta, in.data(), out.Get(), 0));
+        while (cursor->fetchNext(&st, row.data()) == Firebird::IStatus::RESULT_OK) {
+            for (unsigned i = 0; i < count; ++i) {
+                short null;
+                std::memcpy(&null, row.data() + nullOffsets[i], sizeof null);
+                if (null) {
+                    fresh.cells_.push_back({0, ResultSet::kNull});
+                    continue;
                 }
-                ++fresh.rows_;
+                unsigned short len;
+                std::memcpy(&len, row.data() + offsets[i], sizeof len);
+                fresh.cells_.push_back({static_cast<std::uint32_t>(fresh.arena_.size()), len});
+                fresh.arena_.append(reinterpret_cast<const char*>(row.data() + offsets[i] + sizeof len), len);
             }
-            cursor->close(&st);
-        } catch (...) {
-            cursor->release();
-            throw;
+            ++fresh.rows_;
         }
+        cursor->close(&st);
+        cursor.Forget();
         result_ = std::move(fresh);
     });
 }
