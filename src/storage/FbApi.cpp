@@ -408,6 +408,10 @@ void Statement::ClearParams() {
 }
 
 void Statement::Prepare() {
+    // Longer than any VARCHAR parameter can hold: refused as too long before the engine sees it.
+    for (const Param& p : params_)
+        if (p.kind == Param::Kind::Text && p.text.size() > 32765)
+            throw Error("parameter text too long", Error::Cause::TooLong);
     if (handle_)
         return;
     if (!db_.IsOpen())
@@ -496,9 +500,6 @@ void Statement::Execute() {
     result_.Clear();
     if (!tr_.Active())
         throw Error("transaction is not active");
-    for (const Param& p : params_)
-        if (p.kind == Param::Kind::Text && p.text.size() > 32765)
-            throw Error("parameter text too long", Error::Cause::TooLong);
     Prepare();
     Guarded([&] {
         Status st;
@@ -512,9 +513,6 @@ void Statement::Execute() {
 void Statement::Open() {
     result_.Clear();
     tr_.Start();
-    for (const Param& p : params_)
-        if (p.kind == Param::Kind::Text && p.text.size() > 32765)
-            throw Error("parameter text too long", Error::Cause::TooLong);
     Prepare();
     Guarded([&] {
         Status st;

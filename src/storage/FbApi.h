@@ -182,6 +182,7 @@ public:
 private:
     friend class Attachment;
     struct Param;
+    // Refuses over-long texts, then prepares at the first use.
     void Prepare();
     void Drop() noexcept;
     std::vector<std::size_t> PositionsOf(std::string_view name) const;
