@@ -1,81 +1,17 @@
 #pragma once
-// Helpers of the Windows backend tests: a fresh folder, whole-file reads and writes, the test executable
-// started again as a helper process.
+// Helpers of the Windows backend tests: the shared folder and file helpers, the test executable started
+// again as a helper process.
 #include <windows.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "support/TempFolder.h"
 
 namespace vh::wintest {
 
-class TempFolder {
-public:
-    TempFolder() {
-        char base[MAX_PATH + 1] = {};
-        GetTempPathA(sizeof base, base);
-        for (unsigned i = 0;; ++i) {
-            path_ = std::string(base) + "vh-win-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(i);
-            if (CreateDirectoryA(path_.c_str(), nullptr))
-                break;
-            if (GetLastError() != ERROR_ALREADY_EXISTS || i > 1000)
-                std::abort();
-        }
-    }
-    ~TempFolder() { RemoveTree(path_); }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "\\" + name; }
-    std::size_t EntryCount() const {
-        std::size_t n = 0;
-        WIN32_FIND_DATAA fd;
-        HANDLE h = FindFirstFileA((path_ + "\\*").c_str(), &fd);
-        if (h == INVALID_HANDLE_VALUE)
-            return 0;
-        do {
-            const std::string name = fd.cFileName;
-            if (name != "." && name != "..")
-                ++n;
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
-        return n;
-    }
-
-private:
-    static void RemoveTree(const std::string& dir) {
-        WIN32_FIND_DATAA fd;
-        HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string name = fd.cFileName;
-                if (name == "." || name == "..")
-                    continue;
-                const std::string p = dir + "\\" + name;
-                SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    RemoveTree(p);
-                else
-                    DeleteFileA(p.c_str());
-            } while (FindNextFileA(h, &fd));
-            FindClose(h);
-        }
-        RemoveDirectoryA(dir.c_str());
-    }
-    std::string path_;
-};
-
-inline std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteAll(const std::string& path, const std::string& data) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << data;
-}
+using vh::test::ReadAll;
+using vh::test::TempFolder;
+using vh::test::WriteAll;
 
 // True under wine, whose profile functions rewrite the whole file where Windows edits it in place.
 inline bool UnderWine() {

@@ -18,55 +18,12 @@ std::string TemplateDatabase() {
 }
 
 TempAppDir::TempAppDir(bool withDatabase) {
-    std::random_device rd;
-    fs::path base = fs::temp_directory_path();
-    for (int attempt = 0;; ++attempt) {
-        fs::path candidate = base / ("vh-app-" + std::to_string(rd()));
-        std::error_code ec;
-        if (fs::create_directory(candidate, ec)) {
-            dir_ = candidate.string() + vh::platform::PathSeparator();
-            break;
-        }
-        if (attempt > 100)
-            throw std::runtime_error("cannot create a temporary application folder");
-    }
     if (withDatabase)
         CopyTemplateTo("ABC.GDB");
-    vh::platform::OverrideExecutableDir(dir_);
-}
-
-TempAppDir::~TempAppDir() {
-    vh::platform::OverrideExecutableDir("");
-    std::error_code ec;
-    fs::remove_all(fs::path(dir_), ec);
-}
-
-std::string TempAppDir::Path(const std::string& relative) const {
-    std::string r = relative;
-    for (char& c : r)
-        if (c == '/')
-            c = vh::platform::PathSeparator();
-    return dir_ + r;
 }
 
 void TempAppDir::CopyTemplateTo(const std::string& relative) const {
-    fs::path target(Path(relative));
-    fs::create_directories(target.parent_path());
-    fs::copy_file(TemplateDatabase(), target, fs::copy_options::overwrite_existing);
-}
-
-void TempAppDir::WriteFile(const std::string& relative, const std::string& bytes) const {
-    fs::path target(Path(relative));
-    fs::create_directories(target.parent_path());
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out)
-        throw std::runtime_error("cannot write " + target.string());
-}
-
-void TempAppDir::Remove(const std::string& relative) const {
-    std::error_code ec;
-    fs::remove(fs::path(Path(relative)), ec);
+    fs::copy_file(TemplateDatabase(), Path(relative), fs::copy_options::overwrite_existing);
 }
 
 DirectSql::DirectSql(const std::string& path) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "storage/FbApi.h"
+#include "support/TempFolder.h"
 
 class TDMMain;
 
@@ -15,25 +16,11 @@ namespace vh::test {
 // The database built from db/schema.sql by the build (never opened, only copied).
 std::string TemplateDatabase();
 
-// A fresh folder under the system's temporary folder; removed with everything in it at the end.
-class TempAppDir {
+// The shared temporary application folder, optionally holding a copy of the template as ABC.GDB.
+class TempAppDir : public AppFolder {
 public:
-    // withDatabase: copy the template to ABC.GDB. The application folder points here until destruction.
     explicit TempAppDir(bool withDatabase = true);
-    ~TempAppDir();
-    TempAppDir(const TempAppDir&) = delete;
-    TempAppDir& operator=(const TempAppDir&) = delete;
-
-    // With its trailing separator, as vh::platform::ExecutableDir() reports it.
-    const std::string& Dir() const { return dir_; }
-    // relative may use '/' on every platform; missing folders are created.
-    std::string Path(const std::string& relative) const;
     void CopyTemplateTo(const std::string& relative) const;
-    void WriteFile(const std::string& relative, const std::string& bytes) const;
-    void Remove(const std::string& relative) const;
-
-private:
-    std::string dir_;
 };
 
 // Direct access to a database file beside the module's own connection (the embedded engine lets one
