@@ -73,6 +73,8 @@ public:
     AppFolder(const AppFolder&) = delete;
     AppFolder& operator=(const AppFolder&) = delete;
 
+    // Without the trailing separator.
+    const std::string& Folder() const { return folder_.Path(); }
     // With its trailing separator, as vh::platform::ExecutableDir() reports it.
     const std::string& Dir() const { return dir_; }
     // relative may use '/' on every platform; missing folders are created.

@@ -4,11 +4,11 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/AppPaths.h"
 #include "platform/Text.h"
+#include "support/TempFolder.h"
 #include "update/Tips.h"
 
 namespace fs = std::filesystem;
@@ -18,16 +18,8 @@ namespace {
 class TipsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/vh-tips-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-        vh::platform::OverrideExecutableDir(dir_ + "/");
         TipList.clear();
         TipIndex = 0;
-    }
-    void TearDown() override {
-        vh::platform::OverrideExecutableDir("");
-        fs::remove_all(dir_);
     }
     void WriteTips(const std::string& bytes) { std::ofstream(dir_ + "/SuccessTips.txt", std::ios::binary) << bytes; }
     std::vector<std::string> Shown(int ticks) {
@@ -37,7 +29,8 @@ protected:
         return out;
     }
 
-    std::string dir_;
+    vh::test::AppFolder app_;
+    const std::string dir_ = app_.Folder();
 };
 
 TEST_F(TipsTest, ShowsTheLinesInFileOrderEndlessly) {

@@ -3,37 +3,24 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/Transfer.h"
 #include "support/HttpServer.h"
+#include "support/TempFolder.h"
 #include "update/U_TDownFile.h"
 
 namespace fs = std::filesystem;
 using vh::test::HttpServer;
+using vh::test::ReadAll;
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class TransferTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/vh-transfer-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-        target_ = dir_ + "/Version.ini";
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { target_ = dir_ + "/Version.ini"; }
 
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
@@ -52,7 +39,8 @@ protected:
     }
 
     HttpServer server_;
-    std::string dir_;
+    vh::test::TempFolder folder_;
+    const std::string dir_ = folder_.Path();
     std::string target_;
 };
 

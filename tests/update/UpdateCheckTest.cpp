@@ -3,9 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/AppPaths.h"
@@ -13,23 +11,18 @@
 #include "platform/Transfer.h"
 #include "settings/SettingsAccessor.h"
 #include "support/HttpServer.h"
+#include "support/TempFolder.h"
 #include "update/UpdateCheck.h"
 #include "update/UpdateServer.h"
 
 namespace fs = std::filesystem;
 using vh::test::HttpServer;
+using vh::test::ReadAll;
 
 namespace {
 
 std::string G(const char* utf8) {
     return vh::text::Utf8ToGbk(utf8);
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 struct Asked {
@@ -41,16 +34,8 @@ struct Asked {
 class UpdateCheckTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/vh-update-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-        vh::platform::OverrideExecutableDir(dir_ + "/");
         settings_.SetSettingsPath(dir_ + "/Config.ini");
         UseServer(server_.BaseUrl());
-    }
-    void TearDown() override {
-        vh::platform::OverrideExecutableDir("");
-        fs::remove_all(dir_);
     }
 
     // Config.ini with the running version and the update server.
@@ -70,7 +55,8 @@ protected:
     }
 
     HttpServer server_;
-    std::string dir_;
+    vh::test::AppFolder app_;
+    const std::string dir_ = app_.Folder();
     TSettingsAccessor settings_;
     std::vector<Asked> asked_;
 };

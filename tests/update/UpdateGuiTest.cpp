@@ -6,9 +6,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/AppPaths.h"
@@ -16,11 +14,13 @@
 #include "platform/Transfer.h"
 #include "support/FakePageHost.h"
 #include "support/HttpServer.h"
+#include "support/TempFolder.h"
 #include "toolkit/TTimer.h"
 #include "update/UpdateGui.h"
 
 namespace fs = std::filesystem;
 using vh::test::HttpServer;
+using vh::test::ReadAll;
 
 namespace {
 
@@ -28,30 +28,15 @@ std::string G(const char* utf8) {
     return vh::text::Utf8ToGbk(utf8);
 }
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class UpdateGuiTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/vh-updgui-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-        vh::platform::OverrideExecutableDir(dir_ + "/");
         std::ofstream(dir_ + "/Config.ini", std::ios::binary)
             << "[SystemSet]\r\nVersion=1.2\r\nUpdateServer=" << server_.BaseUrl() << "\r\n";
         settings_.SetSettingsPath(dir_ + "/Config.ini");
         vh::update::SetHomePageOpener([this](const std::string& url) { opened_.push_back(url); });
     }
-    void TearDown() override {
-        vh::update::SetHomePageOpener(nullptr);
-        vh::platform::OverrideExecutableDir("");
-        fs::remove_all(dir_);
-    }
+    void TearDown() override { vh::update::SetHomePageOpener(nullptr); }
 
     // Runs the event loop until the host's check has been reported; false when it never was.
     bool WaitForCheck(vh::PageHost& host, int limitMs = 20000) {
@@ -64,7 +49,8 @@ protected:
     bool WaitForCheck() { return WaitForCheck(host_); }
 
     HttpServer server_;
-    std::string dir_;
+    vh::test::AppFolder app_;
+    const std::string dir_ = app_.Folder();
     TSettingsAccessor settings_;
     vh::test::FakePageHost host_;
     std::vector<std::string> opened_;
