@@ -17,26 +17,10 @@
 #include "platform/Text.h"
 #include "storage/uDBFunc.h"
 #include "support/FakePageHost.h"
+#include "support/QtApp.h"
 #include "support/TestDatabase.h"
 
 namespace vh::test {
-
-// The application lives from before the first test to after the last one; a function-static one would
-// be destroyed after Qt's own globals at exit.
-class QtAppEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "analysis_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-inline ::testing::Environment* const kQtAppEnvironment = ::testing::AddGlobalTestEnvironment(new QtAppEnvironment);
 
 inline std::string Gbk(const char* utf8) {
     return vh::text::Utf8ToGbk(utf8);

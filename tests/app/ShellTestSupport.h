@@ -1,10 +1,9 @@
 #pragma once
-// Shared set-up of the shell's widget tests: one QApplication on the offscreen platform, a temporary
-// application folder with its own Config.ini, and a way to forget an earlier termination.
+// Shared set-up of the shell's widget tests: the shared QApplication (offscreen) and application folder
+// with its own Config.ini, and a way to forget an earlier termination.
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -14,6 +13,8 @@
 #include "platform/ProfileString.h"
 #include "platform/Text.h"
 #include "settings/PasswordHash.h"
+#include "support/QtApp.h"
+#include "support/TempFolder.h"
 #include "toolkit/AppTermination.h"
 #include "toolkit/ErrorDisplay.h"
 #include "toolkit/TrayHost.h"
@@ -23,24 +24,6 @@ namespace vh::test {
 inline std::string G(const char* utf8) {
     return vh::text::Utf8ToGbk(utf8);
 }
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char arg0[] = "shell-test";
-        static char* argv[] = {arg0, nullptr};
-        app_ = new QApplication(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-    }
-    void TearDown() override {
-        delete app_;
-        app_ = nullptr;
-    }
-
-private:
-    QApplication* app_ = nullptr;
-};
 
 // Qt remembers an exit request until the next top-level exec(); run one empty loop to forget it.
 inline void ForgetTermination() {
@@ -54,15 +37,9 @@ inline std::vector<std::string>& ShownErrors() {
     return errors;
 }
 
-// A temporary application folder; Config.ini starts with the delivered password hash.
-class AppFolder {
+// The shared application folder; Config.ini starts with the delivered password hash.
+class ShellFolder : public AppFolder {
 public:
-    AppFolder() {
-        path_ = dir_.path().toStdString() + "/";
-        vh::platform::OverrideExecutableDir(path_);
-    }
-    ~AppFolder() { vh::platform::OverrideExecutableDir(""); }
-    std::string Config() const { return path_ + "Config.ini"; }
     // Writes the file afresh: the password section plus extra lines.
     void WriteConfig(const std::string& extra = "", bool withPassword = true) {
         std::ofstream f(Config(), std::ios::binary | std::ios::trunc);
@@ -76,10 +53,6 @@ public:
     std::string Get(const char* section, const char* key) const {
         return vh::platform::ReadProfileString(Config(), section, key, "<missing>");
     }
-
-private:
-    QTemporaryDir dir_;
-    std::string path_;
 };
 
 // Counts the modal dialogs that come up while it lives (none expected), closing each.
@@ -151,7 +124,7 @@ protected:
         vh::SetTrayHost(nullptr);
         ForgetTermination();
     }
-    AppFolder folder;
+    ShellFolder folder;
     ModalWatchdog watchdog;
 };
 

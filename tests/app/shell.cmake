@@ -2,7 +2,7 @@
 vh_add_test(test_notice_text SOURCES NoticeTextTest.cpp LIBS vh_app LABELS unit TIMEOUT 30)
 if(VH_WITH_QT)
     vh_add_test(test_shell_gui
-        SOURCES NoticeDialogTest.cpp MainWindowTest.cpp main_qt.cpp
+        SOURCES NoticeDialogTest.cpp MainWindowTest.cpp
         LIBS vh_app_gui vh_testsupport_qt
         LABELS gui
         TIMEOUT 120

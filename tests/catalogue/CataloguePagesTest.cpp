@@ -24,6 +24,7 @@
 #include "support/FakePageHost.h"
 #include "support/FakeWindowSystem.h"
 #include "support/ModalAnswerer.h"
+#include "support/QtApp.h"
 #include "support/TestDatabase.h"
 #include "toolkit/ErrorDisplay.h"
 
@@ -55,11 +56,6 @@ void DoubleClick(QListWidget* list, const QString& text) {
 class CataloguePages : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "catalogue_pages_test";
-        static char* argv[] = {name, nullptr};
-        if (!qApp)
-            new QApplication(argc, argv);
         vh::SetErrorSink([](const std::string& e) { g_errors.push_back(e); });
     }
     void SetUp() override {

@@ -19,23 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A lock folder of the engine for these tests alone: the processes killed here must not leave locks behind
-// in the folder the program and other tests share.
-struct PrivateLockFolder {
-    PrivateLockFolder() {
-        char tmpl[] = "/tmp/vh-faults-fblock-XXXXXX";
-        if (::mkdtemp(tmpl)) {
-            dir = tmpl;
-            ::setenv("FIREBIRD_LOCK", dir.c_str(), 1);
-        }
-    }
-    ~PrivateLockFolder() {
-        std::error_code ec;
-        if (!dir.empty())
-            fs::remove_all(dir, ec);
-    }
-    std::string dir;
-} g_lockFolder;
+const vh::test::PrivateLockFolder g_lockFolder;
 
 struct Outcome {
     std::vector<std::string> errors;
@@ -117,7 +101,7 @@ TEST(DbStartupFaults, ReadOnlyFile) {
         const std::string lockDir = app.Path("fblock");
         fs::create_directories(lockDir);
         ASSERT_EQ(chown(lockDir.c_str(), 65534, 65534), 0);
-        const std::string saved = g_lockFolder.dir;
+        const std::string saved = g_lockFolder.Dir();
         setenv("FIREBIRD_LOCK", lockDir.c_str(), 1);
         vh::test::ChildProcess child(
             {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", driver, "open", app.Dir()});

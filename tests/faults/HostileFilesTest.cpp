@@ -10,43 +10,24 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
 #include "monitor/NonWork.h"
 #include "platform/ProfileString.h"
 #include "settings/SettingsAccessor.h"
+#include "support/TempFolder.h"
 #include "update/Tips.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir() {
-        dir_ = fs::temp_directory_path() / ("vh-faults-files-" + std::to_string(getpid()) + "-" + std::to_string(n_++));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    ~TempDir() { fs::remove_all(dir_); }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-private:
-    static inline int n_ = 0;
-    fs::path dir_;
+struct TempDir : vh::test::TempFolder {
+    std::string Path(const std::string& name) const { return File(name); }
 };
 
-void Write(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+const auto& Write = vh::test::WriteAll;
+const auto& Read = vh::test::ReadAll;
 std::string RandomBytes(std::size_t n, unsigned seed) {
     std::mt19937 rng(seed);
     std::string s(n, '\0');

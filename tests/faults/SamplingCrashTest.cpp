@@ -21,21 +21,7 @@ namespace {
 // A lock folder of the engine for this test alone, shared with its children and gfix: a process killed at
 // the wrong moment can leave the engine's shared memory there locked (see below), which must not spill
 // over into other programs.
-struct PrivateLockFolder {
-    PrivateLockFolder() {
-        char tmpl[] = "/tmp/vh-faults-fblock-XXXXXX";
-        if (::mkdtemp(tmpl)) {
-            dir = tmpl;
-            ::setenv("FIREBIRD_LOCK", dir.c_str(), 1);
-        }
-    }
-    ~PrivateLockFolder() {
-        std::error_code ec;
-        if (!dir.empty())
-            std::filesystem::remove_all(dir, ec);
-    }
-    std::string dir;
-} g_lockFolder;
+const vh::test::PrivateLockFolder g_lockFolder;
 
 // Output and exit status of a command line (stderr folded into stdout).
 int RunCommand(const std::string& command, std::string& output) {
@@ -149,7 +135,7 @@ TEST(SamplingCrash, KillDuringOpeningDoesNotWedgeTheNextStart) {
         }
         vh::test::ChildProcess next({driver, "sample", app.Dir(), "after "});
         ASSERT_TRUE(next.WaitForLine("1", std::chrono::seconds(15)))
-            << "the start after a kill during opening hangs (engine lock left held in " << g_lockFolder.dir << ")";
+            << "the start after a kill during opening hangs (engine lock left held in " << g_lockFolder.Dir() << ")";
     }
 }
 

@@ -9,12 +9,12 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include "platform/ProfileString.h"
 #include "settings/SettingsAccessor.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -42,24 +42,14 @@ bool WellFormed(const std::string& v, int k, int& gen) {
     return v == ValueFor(gen, k);
 }
 
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using vh::test::ReadAll;
 
 class SettingsCrash : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vh-faults-ini-" + std::to_string(getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        path_ = (dir_ / "Config.ini").string();
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { path_ = (dir_ / "Config.ini").string(); }
 
-    fs::path dir_;
+    vh::test::TempFolder folder_;
+    const fs::path dir_ = folder_.Path();
     std::string path_;
 };
 

@@ -21,6 +21,8 @@
 #include "storage/uDBFunc.h"
 #include "storage/uDBMoudle.h"
 #include "support/FakePageHost.h"
+#include "support/QtApp.h"
+#include "support/TestClock.h"
 #include "support/TestDatabase.h"
 #include "toolkit/ErrorDisplay.h"
 #include "toolkit/TTimer.h"
@@ -37,27 +39,12 @@ void CollectError(const std::string& gbk) {
 }
 
 vh::DateTime At(int h, int m, int s) {
-    vh::DateTime t;
-    t.year = 2026;
-    t.month = 12;
-    t.day = 9;
-    t.hour = h;
-    t.minute = m;
-    t.second = s;
-    return t;
+    return vh::test::At(2026, 12, 9, h, m, s);
 }
 
 class MonitorApplyTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "monitor_apply_test";
-        static char* argv[] = {name, nullptr};
-        if (!qApp)
-            new QApplication(argc, argv);
-    }
     void SetUp() override {
-        vh::SetClock([] { return At(12, 0, 0); });
         MonitorSchedule = TMonitorSchedule{};
         host_.Timer("tmrTimeRange").SetInterval(3000);
         host_.Timer("tmrSave").SetInterval(0);
@@ -66,7 +53,6 @@ protected:
         page_.reset();
         DBFunc.reset();
         db_.reset();
-        vh::SetClock({});
     }
     void Start(bool withDatabase) {
         db_ = std::make_unique<vh::test::TestDatabase>(withDatabase);
@@ -97,6 +83,7 @@ protected:
 
     std::unique_ptr<vh::test::TestDatabase> db_;
     TSettingsAccessor settings_;
+    vh::test::TestClock clock_{At(12, 0, 0)};
     vh::test::FakePageHost host_;
     std::unique_ptr<TMonitorSettingPage> page_;
 };

@@ -9,7 +9,6 @@
 #include <QRadioButton>
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 
 #include "monitor/MonitorSettingPage.h"
@@ -19,6 +18,9 @@
 #include "platform/Text.h"
 #include "settings/SettingsAccessor.h"
 #include "support/FakePageHost.h"
+#include "support/QtApp.h"
+#include "support/TempFolder.h"
+#include "support/TestClock.h"
 #include "toolkit/TTimer.h"
 
 namespace fs = std::filesystem;
@@ -30,42 +32,19 @@ std::string Gbk(const char* utf8) {
 }
 
 vh::DateTime At(int h, int m, int s) {
-    vh::DateTime t;
-    t.year = 2026;
-    t.month = 12;
-    t.day = 9;
-    t.hour = h;
-    t.minute = m;
-    t.second = s;
-    return t;
+    return vh::test::At(2026, 12, 9, h, m, s);
 }
 
 class MonitorPageTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "monitor_page_test";
-        static char* argv[] = {name, nullptr};
-        if (!qApp)
-            new QApplication(argc, argv);
-    }
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vh-monpage-" + std::to_string(std::random_device{}()));
-        ASSERT_TRUE(fs::create_directories(dir_));
         // No database anywhere below this folder.
-        vh::platform::OverrideExecutableDir(dir_.string() + "/");
         settings_.SetSettingsPath((dir_ / "Config.ini").string());
-        vh::SetClock([] { return At(12, 0, 0); });
         MonitorSchedule = TMonitorSchedule{};
         host_.Timer("tmrTimeRange").SetInterval(3000);
         page_ = std::make_unique<TMonitorSettingPage>(host_, settings_, nullptr);
     }
-    void TearDown() override {
-        page_.reset();
-        vh::SetClock({});
-        vh::platform::OverrideExecutableDir("");
-        fs::remove_all(dir_);
-    }
+    void TearDown() override { page_.reset(); }
     template <class T> T* Get(const char* name) {
         T* w = page_->findChild<T*>(name);
         EXPECT_NE(w, nullptr) << name;
@@ -73,8 +52,10 @@ protected:
     }
     QComboBox* Cbx(int i) { return Get<QComboBox>(("suiCbx" + std::to_string(i)).c_str()); }
 
-    fs::path dir_;
+    vh::test::AppFolder app_;
+    const fs::path dir_ = app_.Folder();
     TSettingsAccessor settings_;
+    vh::test::TestClock clock_{At(12, 0, 0)};
     vh::test::FakePageHost host_;
     std::unique_ptr<TMonitorSettingPage> page_;
 };
@@ -167,11 +148,11 @@ TEST_F(MonitorPageTest, ScheduleTickStartsRearmsAndStopsSampling) {
     MonitorSchedule = {0, "8:0:0", "17:0:0", 5};
     settings_.WriteText("TimeConfig", "DaySetting", "2026-12-09");
 
-    vh::SetClock([] { return At(7, 59, 0); });
+    clock_.Set(At(7, 59, 0));
     tmrTimeRangeTimer(settings_, tmrSave);
     EXPECT_FALSE(tmrSave.Enabled());
 
-    vh::SetClock([] { return At(8, 0, 1); });
+    clock_.Set(At(8, 0, 1));
     tmrTimeRangeTimer(settings_, tmrSave);
     EXPECT_TRUE(tmrSave.Enabled());
     EXPECT_TRUE(tmrSave.IsActive());
@@ -193,13 +174,13 @@ TEST_F(MonitorPageTest, ScheduleTickStartsRearmsAndStopsSampling) {
     tmrTimeRangeTimer(settings_, tmrSave);
     EXPECT_TRUE(tmrSave.IsActive());
 
-    vh::SetClock([] { return At(17, 0, 0); });
+    clock_.Set(At(17, 0, 0));
     tmrTimeRangeTimer(settings_, tmrSave);
     EXPECT_FALSE(tmrSave.Enabled());
     EXPECT_FALSE(tmrSave.IsActive());
 
     // Cancelled: stops within one tick even inside the hours.
-    vh::SetClock([] { return At(12, 0, 0); });
+    clock_.Set(At(12, 0, 0));
     tmrTimeRangeTimer(settings_, tmrSave);
     EXPECT_TRUE(tmrSave.IsActive());
     MonitorSchedule.TaskType = 2;

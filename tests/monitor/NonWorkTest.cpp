@@ -3,12 +3,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <unistd.h>
 
 #include "monitor/NonWork.h"
 #include "platform/Text.h"
 #include "settings/SettingsAccessor.h"
+#include "support/TempFolder.h"
 
 using namespace vh::monitor;
 using vh::text::Utf8ToGbk;
@@ -79,21 +79,10 @@ TForegroundInfo Sample(const std::string& exe) {
 
 class TempConfig : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ =
-            std::filesystem::temp_directory_path() / ("vh-nonwork-" + std::to_string(::getpid()) + "-" +
-                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
-        settings.SetSettingsPath((dir_ / "Config.ini").string());
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::string FileText() const {
-        std::ifstream in(dir_ / "Config.ini", std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-    std::filesystem::path dir_;
+    void SetUp() override { settings.SetSettingsPath((dir_ / "Config.ini").string()); }
+    std::string FileText() const { return vh::test::ReadAll((dir_ / "Config.ini").string()); }
+    vh::test::TempFolder folder_;
+    const std::filesystem::path dir_ = folder_.Path();
     TSettingsAccessor settings;
 };
 

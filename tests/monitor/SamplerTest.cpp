@@ -4,8 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,6 +13,8 @@
 #include "platform/Clock.h"
 #include "platform/Text.h"
 #include "support/FakeWindowSystem.h"
+#include "support/TempFolder.h"
+#include "support/TestClock.h"
 
 namespace fs = std::filesystem;
 using vh::platform::WindowStyle;
@@ -37,19 +37,6 @@ WindowStyle Popup(bool minimizeBox, bool sysMenu, bool disabled = false) {
 class SamplerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vh-sampler-" + std::to_string(std::random_device{}()));
-        ASSERT_TRUE(fs::create_directories(dir_));
-        vh::platform::OverrideExecutableDir(dir_.string() + "/");
-        vh::SetClock([] {
-            vh::DateTime t;
-            t.year = 2024;
-            t.month = 3;
-            t.day = 2;
-            t.hour = 9;
-            t.minute = 5;
-            t.second = 3;
-            return t;
-        });
         fake_ = &vh::test::FakeWindowSystem::Install();
         ForegroundInfo = TForegroundInfo{};
 
@@ -65,21 +52,13 @@ protected:
         };
         hooks_.trace = [this](const std::string& m) { trace_.push_back(m); };
     }
-    void TearDown() override {
-        vh::platform::SetWindowSystem(nullptr);
-        vh::platform::OverrideExecutableDir("");
-        vh::SetClock({});
-        fs::remove_all(dir_);
-    }
+    void TearDown() override { vh::platform::SetWindowSystem(nullptr); }
 
-    std::string TraceFileText() {
-        std::ifstream in(dir_ / "logd.txt", std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string TraceFileText() { return vh::test::ReadAll((dir_ / "logd.txt").string()); }
 
-    fs::path dir_;
+    vh::test::AppFolder app_;
+    vh::test::TestClock clock_{vh::test::At(2024, 3, 2, 9, 5, 3)};
+    const fs::path dir_ = app_.Folder();
     vh::test::FakeWindowSystem* fake_ = nullptr;
     SamplerHooks hooks_;
     std::vector<StoredSample> stored_;

@@ -4,63 +4,39 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <sstream>
 #include <string>
 
 #include "monitor/Schedule.h"
 #include "platform/Clock.h"
 #include "settings/SettingsAccessor.h"
+#include "support/TempFolder.h"
+#include "support/TestClock.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-vh::DateTime At(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
-    vh::DateTime t;
-    t.year = y;
-    t.month = mo;
-    t.day = d;
-    t.hour = h;
-    t.minute = mi;
-    t.second = s;
-    t.msec = ms;
-    return t;
-}
+using vh::test::At;
 
 class ScheduleTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vh-schedule-" + std::to_string(std::random_device{}()));
-        ASSERT_TRUE(fs::create_directories(dir_));
         settings_.SetSettingsPath((dir_ / "Config.ini").string());
         SetTime(At(2026, 12, 9, 10, 0, 0));
         MonitorSchedule = TMonitorSchedule{};
     }
-    void TearDown() override {
-        vh::SetClock({});
-        fs::remove_all(dir_);
-    }
-
-    void SetTime(const vh::DateTime& t) {
-        now_ = t;
-        vh::SetClock([this] { return now_; });
-    }
+    void SetTime(const vh::DateTime& t) { clock_.Set(t); }
     void WriteIni(const std::string& text) { std::ofstream(dir_ / "Config.ini", std::ios::binary) << text; }
-    std::string IniText() {
-        std::ifstream in(dir_ / "Config.ini", std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string IniText() { return vh::test::ReadAll((dir_ / "Config.ini").string()); }
     bool InsideAt(int h, int m, int s, int ms = 0) {
-        SetTime(At(now_.year, now_.month, now_.day, h, m, s, ms));
+        SetTime(At(clock_.Now().year, clock_.Now().month, clock_.Now().day, h, m, s, ms));
         return IsInPeriod(settings_);
     }
 
-    fs::path dir_;
+    vh::test::TempFolder folder_;
+    const fs::path dir_ = folder_.Path();
     TSettingsAccessor settings_;
-    vh::DateTime now_;
+    vh::test::TestClock clock_;
 };
 
 TEST_F(ScheduleTest, BothEndsAreExcludedToTheSecond) {

@@ -9,8 +9,6 @@
 #include <QPushButton>
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <sstream>
 #include <unistd.h>
 
 #include "catalogue/uAddProgram.h"
@@ -21,6 +19,8 @@
 #include "platform/Text.h"
 #include "settings/SettingsAccessor.h"
 #include "support/ModalAnswerer.h"
+#include "support/QtApp.h"
+#include "support/TempFolder.h"
 #include "toolkit/QtText.h"
 
 namespace fs = std::filesystem;
@@ -30,31 +30,11 @@ namespace {
 
 class UnworkDialogs : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "unwork_dialogs_test";
-        static char* argv[] = {name, nullptr};
-        if (!qApp)
-            new QApplication(argc, argv);
-    }
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vh-unwork-" + std::to_string(std::random_device{}()));
-        ASSERT_TRUE(fs::create_directories(dir_));
-        vh::platform::OverrideExecutableDir(dir_.string() + "/");
-    }
-    void TearDown() override {
-        vh::platform::OverrideExecutableDir("");
-        fs::remove_all(dir_);
-    }
-    std::string ConfigText() const {
-        std::ifstream in(dir_ / "Config.ini", std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string ConfigText() const { return vh::test::ReadAll((dir_ / "Config.ini").string()); }
     static bool Shown(const QWidget* w) { return !w->isHidden(); }
 
-    fs::path dir_;
+    vh::test::AppFolder app_;
+    const fs::path dir_ = app_.Folder();
 };
 
 TEST_F(UnworkDialogs, NoticeWindowAndItsFilling) {

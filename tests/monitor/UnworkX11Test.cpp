@@ -13,6 +13,7 @@
 #include "monitor/uDealUnwork.h"
 #include "platform/WindowSystem.h"
 #include "settings/SettingsAccessor.h"
+#include "support/QtApp.h"
 #include "support/TestDatabase.h"
 #include "support/XvfbFixture.h"
 
@@ -20,13 +21,6 @@ namespace {
 
 class UnworkX11 : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "unwork_x11_test";
-        static char* argv[] = {name, nullptr};
-        if (!qApp)
-            new QApplication(argc, argv);
-    }
     void SetUp() override {
         x_ = std::make_unique<vh::test::XvfbFixture>(false, 160, 169);
         vh::platform::SetWindowSystem(vh::platform::CreateWindowSystem());

@@ -10,17 +10,13 @@
 #include <unistd.h>
 
 #include "platform/Autorun.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 
-namespace {
+using vh::test::ReadAll;
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+namespace {
 
 std::string ExecLine(const std::string& entry) {
     std::istringstream in(entry);
@@ -47,17 +43,12 @@ std::string Validate(const std::string& path) {
 class AutorunTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/vh-autorun-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
         ::setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
         entry_ = dir_ + "/config/autostart/Varnholt.desktop";
     }
-    void TearDown() override {
-        ::unsetenv("XDG_CONFIG_HOME");
-        fs::remove_all(dir_);
-    }
-    std::string dir_;
+    void TearDown() override { ::unsetenv("XDG_CONFIG_HOME"); }
+    vh::test::TempFolder folder_;
+    const std::string dir_ = folder_.Path();
     std::string entry_;
 };
 

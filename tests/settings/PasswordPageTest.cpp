@@ -7,6 +7,7 @@
 #include "settings/SettingsAccessor.h"
 #include "support/ErrorCapture.h"
 #include "support/FakePageHost.h"
+#include "support/QtApp.h"
 #include "toolkit/QtText.h"
 
 #include <QApplication>
@@ -141,10 +142,4 @@ TEST_F(PasswordPage, ClearEmptiesTheThreeFields) {
     page.ClearPasswordFields();
     EXPECT_TRUE(page.edt6->text().isEmpty());
     EXPECT_TRUE(host.notices.empty());
-}
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

@@ -20,6 +20,8 @@
 #include "settings/SystemSettingsPage.h"
 #include "support/ErrorCapture.h"
 #include "support/FakePageHost.h"
+#include "support/QtApp.h"
+#include "support/TempFolder.h"
 #include "toolkit/TTimer.h"
 #include "update/Tips.h"
 
@@ -34,9 +36,6 @@ std::string G(const char* utf8) {
 class SystemSettingsPageTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/vh-syspage-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
         ::setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
         config_ = dir_ + "/Config.ini";
         settings_.SetSettingsPath(config_);
@@ -47,7 +46,6 @@ protected:
     void TearDown() override {
         page_.reset();
         ::unsetenv("XDG_CONFIG_HOME");
-        fs::remove_all(dir_);
     }
 
     std::string Value(const char* section, const char* key) {
@@ -61,7 +59,8 @@ protected:
     }
     void Click(QPushButton* button) { button->click(); }
 
-    std::string dir_;
+    vh::test::TempFolder folder_;
+    const std::string dir_ = folder_.Path();
     std::string config_;
     TSettingsAccessor settings_;
     vh::test::FakePageHost host_;
@@ -291,9 +290,3 @@ TEST_F(SystemSettingsPageTest, PasswordButtonOpensThePasswordPage) {
 }
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -68,7 +68,14 @@ inline void WriteAll(const std::string& path, const std::string& data) {
 // A temporary application folder: ExecutableDir() reports it while the object lives.
 class AppFolder {
 public:
-    AppFolder() : dir_(folder_.Path() + vh::platform::PathSeparator()) { vh::platform::OverrideExecutableDir(dir_); }
+    AppFolder() : dir_(folder_.Path() + vh::platform::PathSeparator()) {
+        // Only the owner writes here, as in a real installation (some tests open it as another user).
+        std::error_code ec;
+        std::filesystem::permissions(folder_.Path(),
+                                     std::filesystem::perms::group_write | std::filesystem::perms::others_write,
+                                     std::filesystem::perm_options::remove, ec);
+        vh::platform::OverrideExecutableDir(dir_);
+    }
     ~AppFolder() { vh::platform::OverrideExecutableDir(""); }
     AppFolder(const AppFolder&) = delete;
     AppFolder& operator=(const AppFolder&) = delete;

@@ -1,8 +1,8 @@
 #include "support/TestDatabase.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <stdexcept>
 
 #include "platform/AppPaths.h"
@@ -15,6 +15,10 @@ namespace vh::test {
 
 std::string TemplateDatabase() {
     return VH_TEMPLATE_DB;
+}
+
+PrivateLockFolder::PrivateLockFolder() {
+    ::setenv("FIREBIRD_LOCK", folder_.Path().c_str(), 1);
 }
 
 TempAppDir::TempAppDir(bool withDatabase) {

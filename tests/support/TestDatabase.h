@@ -23,6 +23,17 @@ public:
     void CopyTemplateTo(const std::string& relative) const;
 };
 
+// A lock folder of the engine for one test executable (FIREBIRD_LOCK, inherited by its children): processes
+// killed there must not leave locks behind in the folder the program and other tests share.
+class PrivateLockFolder {
+public:
+    PrivateLockFolder();
+    const std::string& Dir() const { return folder_.Path(); }
+
+private:
+    TempFolder folder_;
+};
+
 // Direct access to a database file beside the module's own connection (the embedded engine lets one
 // process hold several), to set up and inspect rows without going through TDBFunc.
 class DirectSql {

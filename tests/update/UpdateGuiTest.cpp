@@ -14,6 +14,7 @@
 #include "platform/Transfer.h"
 #include "support/FakePageHost.h"
 #include "support/HttpServer.h"
+#include "support/QtApp.h"
 #include "support/TempFolder.h"
 #include "toolkit/TTimer.h"
 #include "update/UpdateGui.h"
@@ -193,9 +194,3 @@ TEST_F(UpdateGuiTest, WindowClosedDuringACheckNeitherWaitsForTheServerNorHearsFr
 }
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
