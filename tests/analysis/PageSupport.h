@@ -40,7 +40,6 @@ protected:
     void TearDown() override {
         page.reset();
         db.reset();
-        vh::SetClock({});
     }
 
     // time "yyyy-mm-dd hh:nn:ss"; caption and process in UTF-8.

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "PageSupport.h"
+#include "support/TestClock.h"
 
 using namespace vh::test;
 
@@ -95,14 +96,7 @@ TEST_F(StatisticPageFixture, NoDataTellsTheUserAndEmptiesChartAndList) {
 }
 
 TEST_F(StatisticPageFixture, OpeningThePageAnalysesFromNowToNow) {
-    vh::DateTime now;
-    now.year = 2024;
-    now.month = 3;
-    now.day = 2;
-    now.hour = 9;
-    now.minute = 5;
-    now.second = 3;
-    vh::SetClock([now] { return now; });
+    vh::test::TestClock clock(vh::test::At(2024, 3, 2, 9, 5, 3));
     Sample("2024-03-02 09:05:02", "a", "a.exe");
     page->ResetAnalysisRange();
     EXPECT_EQ(page->FormatRangeBounds().from, "2024-03-02 09:05:03");

@@ -19,6 +19,7 @@
 #include "storage/uDBFunc.h"
 #include "support/FakeWindowSystem.h"
 #include "support/ModalAnswerer.h"
+#include "support/TestClock.h"
 #include "support/TestDatabase.h"
 #include "update/Tips.h"
 
@@ -45,7 +46,6 @@ protected:
         assembly_.reset();
         form_.reset();
         vh::platform::SetWindowSystem(nullptr);
-        vh::SetClock({});
     }
     std::size_t Rows() { return db_.Sql().Rows("select timedetail from timeinfo").size(); }
 
@@ -125,7 +125,7 @@ TEST_F(AssemblyTest, WithoutTheDatabaseOneWriteWrongBoxAtATimeAndTicksStillHandO
 }
 
 TEST_F(AssemblyTest, ScheduleTickArmsSamplingInsideThePeriod) {
-    vh::SetClock([] { return vh::DateTime{2026, 12, 9, 10, 0, 0, 0}; });
+    vh::test::TestClock clock(vh::test::At(2026, 12, 9, 10, 0, 0));
     db_.App().WriteFile("Config.ini", "[TimeConfig]\r\nTaskexecutype=0\r\nTimeFrom=9:0:0\r\nTimeEnd=11:0:0\r\n"
                                       "MonitorInterval=2\r\n");
     LoadSchedule(form_->rzIniInfo);
@@ -134,7 +134,7 @@ TEST_F(AssemblyTest, ScheduleTickArmsSamplingInsideThePeriod) {
     EXPECT_TRUE(form_->tmrSave->Enabled());
     EXPECT_EQ(form_->tmrSave->Interval(), 120000);
 
-    vh::SetClock([] { return vh::DateTime{2026, 12, 9, 11, 0, 0, 0}; });
+    clock.Set(vh::test::At(2026, 12, 9, 11, 0, 0));
     emit form_->tmrTimeRange->OnTimer();
     EXPECT_FALSE(form_->tmrSave->Enabled());
 }

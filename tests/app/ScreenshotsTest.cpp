@@ -27,6 +27,7 @@
 #include "platform/Text.h"
 #include "settings/uLogin.h"
 #include "storage/uDBFunc.h"
+#include "support/TestClock.h"
 #include "support/TestDatabase.h"
 #include "support/XvfbFixture.h"
 #include "toolkit/Skin.h"
@@ -70,7 +71,6 @@ protected:
         ASSERT_TRUE(QDir().mkpath(dir_));
         db_.App().WriteFile("Config.ini", "[Security]\r\nStartPasswd=0\r\n[System]\r\nAutoMinimize=0\r\nunwork=3\r\n"
                                           "[OtherSettings]\r\nAutoUpdate=0\r\n");
-        vh::SetClock([] { return vh::DateTime{2026, 3, 2, 17, 30, 0, 0}; });
         // A working day of samples, one a minute.
         const std::pair<const char*, const char*> groups[] = {
             {"季度报告.odt - LibreOffice Writer", "soffice.bin"},
@@ -107,7 +107,6 @@ protected:
     void TearDown() override {
         assembly_.reset();
         form_.reset();
-        vh::SetClock({});
     }
 
     static void Settle() {
@@ -124,6 +123,7 @@ protected:
     }
 
     vh::test::TestDatabase db_;
+    vh::test::TestClock clock_{vh::test::At(2026, 3, 2, 17, 30, 0)};
     std::unique_ptr<TForm1> form_;
     std::unique_ptr<TAppAssembly> assembly_;
     QString dir_;

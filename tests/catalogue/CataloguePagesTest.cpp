@@ -25,6 +25,7 @@
 #include "support/FakeWindowSystem.h"
 #include "support/ModalAnswerer.h"
 #include "support/QtApp.h"
+#include "support/TestClock.h"
 #include "support/TestDatabase.h"
 #include "toolkit/ErrorDisplay.h"
 
@@ -498,7 +499,7 @@ TEST_F(CataloguePages, AddDialogOffersSampledAndOnScreenProcesses) {
     fake.AddProcess(11, "soffice.bin");
     fake.AddWindow(1, Utf8ToGbk("无标题文档 - gedit"), 10);
     fake.AddWindow(2, Utf8ToGbk("季度报告.odt - LibreOffice Writer"), 11);
-    vh::SetClock([] { return vh::DateTime{2024, 3, 2, 12, 0, 0, 0}; });
+    vh::test::TestClock clock(vh::test::At(2024, 3, 2, 12, 0, 0));
     TDBFunc::InsertSample("2023-10-01 09:00:00", "old", "old.exe", ""); // outside the recent window
     TDBFunc::InsertSample("2024-03-01 09:00:00", Utf8ToGbk("预算.ods - LibreOffice Calc"), "soffice.bin", "");
     TDBFunc::InsertSample("2024-03-01 09:01:00", "t", "xterm", "");
@@ -530,7 +531,6 @@ TEST_F(CataloguePages, AddDialogOffersSampledAndOnScreenProcesses) {
     EXPECT_TRUE(TDBFunc::GetProgramInfo(Utf8ToGbk("文本编辑器"), processName, description));
     EXPECT_EQ(processName, "gedit");
     vh::platform::SetWindowSystem(nullptr);
-    vh::SetClock({});
 }
 
 } // namespace

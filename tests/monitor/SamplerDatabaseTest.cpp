@@ -9,20 +9,12 @@
 #include "platform/Clock.h"
 #include "platform/Text.h"
 #include "support/FakeWindowSystem.h"
+#include "support/TestClock.h"
 #include "support/TestDatabase.h"
 
 TEST(SamplerDatabase, DefaultHooksStoreRealRowsAndReportAClosedConnection) {
     vh::test::TestDatabase db;
-    vh::SetClock([] {
-        vh::DateTime t;
-        t.year = 2024;
-        t.month = 3;
-        t.day = 2;
-        t.hour = 9;
-        t.minute = 5;
-        t.second = 3;
-        return t;
-    });
+    vh::test::TestClock clock(vh::test::At(2024, 3, 2, 9, 5, 3));
     auto& fake = vh::test::FakeWindowSystem::Install();
     fake.AddProcess(77, "notepad.exe");
     fake.AddWindow(5, vh::text::Utf8ToGbk("记事本"), 77);
@@ -52,5 +44,4 @@ TEST(SamplerDatabase, DefaultHooksStoreRealRowsAndReportAClosedConnection) {
     EXPECT_EQ(ForegroundInfo.ExeName, "notepad.exe");
 
     vh::platform::SetWindowSystem(nullptr);
-    vh::SetClock({});
 }
