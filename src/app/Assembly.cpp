@@ -24,6 +24,16 @@
 
 #include <memory>
 
+void ConnectUnworkDialogs(TfrmDealUnwork& notice, TfrmAddWorkProgram& add) {
+    QObject::connect(&notice, &TfrmDealUnwork::AddWorkRequested, &add,
+                     [&add](const std::string& processName, const std::string& programName) {
+                         add.SetMode(vh::catalogue::AddMode::WorkProgram);
+                         add.Prefill(processName, programName, std::string());
+                         add.ShowNonBlocking();
+                     });
+    QObject::connect(&add, &TfrmAddWorkProgram::WorkAddCancelled, &notice, &TfrmDealUnwork::ShowAgain);
+}
+
 TAppAssembly::TAppAssembly(TForm1& form) : form_(form) {
     auto& settings = form.rzIniInfo;
 
@@ -85,10 +95,10 @@ void TAppAssembly::CreateDialogs() {
     add_ = std::make_unique<TfrmAddWorkProgram>();
     deal_ = std::make_unique<TfrmDealUnwork>();
     inform_ = std::make_unique<TfrmInformSet>();
-    add_->SetDealUnwork(deal_.get());
-    deal_->SetAddDialog(add_.get());
+    ConnectUnworkDialogs(*deal_, *add_);
     unwork_ = std::make_unique<TUnworkHandler>(form_.rzIniInfo, *deal_);
     unwork_->SetModeListener([p = workPage_](int mode) { p->CheckReactionRadio(mode); });
-    workPage_->SetInformSet(inform_.get());
+    QObject::connect(workPage_, &TWorkProgramPage::ReminderTextRequested, inform_.get(),
+                     [d = inform_.get()] { d->ShowModal(); });
     managePage_->SetAddDialog(add_.get());
 }

@@ -9,6 +9,10 @@ class TfrmDealUnwork;
 class TfrmInformSet;
 class TUnworkHandler;
 
+// The non-work notice and the add dialog know nothing of each other: "添加到工作程序" opens the dialog
+// in work-program mode, and its "取消" brings the notice back.
+void ConnectUnworkDialogs(TfrmDealUnwork& notice, TfrmAddWorkProgram& add);
+
 class TAppAssembly {
 public:
     // Registers the pages and wires hooks and timers; call before TForm1::FormCreate.

@@ -43,4 +43,16 @@ bool ContainsIgnoreCase(const TStringList& items, std::string_view name) {
     return false;
 }
 
+TWriteResult AddProgram(AddMode mode, const std::string& processName, const std::string& programName,
+                        const std::string& description) {
+    const TWriteResult result = TDBFunc::InsertProgram(processName, programName, description);
+    if (mode != AddMode::WorkProgram)
+        return result;
+    if (result == TWriteResult::Done)
+        return TDBFunc::SetProgramState(1, programName);
+    if (result == TWriteResult::ProcessNameExists)
+        return TDBFunc::SetProgramStateByProcess(1, processName);
+    return result;
+}
+
 } // namespace vh::catalogue

@@ -14,6 +14,15 @@ TStringList LoadProgramNames(const std::string& lowestState);
 // Why a catalogue write was refused, as one short sentence for the user (GBK); empty for Done.
 std::string RefusalText(TWriteResult result);
 
+// Where an added entry goes: into the catalogue only, or into it as a work program.
+enum class AddMode { Catalogue, WorkProgram };
+
+// Inserts the entry; as a work program it is then marked as one, and an entry that already has the
+// process name (perhaps under another program name) becomes the work program instead. Throws only when
+// a roll-back fails.
+TWriteResult AddProgram(AddMode mode, const std::string& processName, const std::string& programName,
+                        const std::string& description);
+
 // True when items holds name, ignoring the case of ASCII letters.
 bool ContainsIgnoreCase(const TStringList& items, std::string_view name);
 

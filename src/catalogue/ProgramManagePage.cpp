@@ -7,7 +7,6 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/uAddProgram.h"
-#include "monitor/DialogFrame.h"
 #include "platform/Text.h"
 #include "storage/uDBFunc.h"
 #include "toolkit/ErrorDisplay.h"
@@ -146,7 +145,7 @@ void TProgramManagePage::btn35Click() {
 void TProgramManagePage::btn32Click() {
     if (addDialog_) {
         addDialog_->Prefill(std::string(), std::string(), std::string());
-        addDialog_->SetMode(0);
+        addDialog_->SetMode(vh::catalogue::AddMode::Catalogue);
         addDialog_->ShowModal();
     }
     FillPage();

@@ -7,9 +7,7 @@
 #include <QRadioButton>
 
 #include "catalogue/Catalogue.h"
-#include "monitor/DialogFrame.h"
 #include "monitor/NonWork.h"
-#include "monitor/uInformSet.h"
 #include "platform/Text.h"
 #include "settings/SettingsAccessor.h"
 #include "storage/uDBFunc.h"
@@ -169,8 +167,7 @@ void TWorkProgramPage::sLB2DblClick() {
 }
 
 void TWorkProgramPage::btn36Click() {
-    if (informSet_)
-        informSet_->ShowModal();
+    emit ReminderTextRequested();
 }
 
 void TWorkProgramPage::btn31Click() {

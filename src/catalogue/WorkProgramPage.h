@@ -8,7 +8,6 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class TSettingsAccessor;
-class TfrmInformSet;
 
 namespace vh {
 class PageHost;
@@ -19,9 +18,6 @@ class TWorkProgramPage : public QWidget {
 public:
     // settings: the main window's accessor.
     TWorkProgramPage(vh::PageHost& host, TSettingsAccessor& settings, QWidget* parent = nullptr);
-
-    // The reminder-text dialog that "提醒内容设定" opens (created once at start-up, see main.cpp).
-    void SetInformSet(TfrmInformSet* dialog) { informSet_ = dialog; }
 
     // The page's opening: both lists from the catalogue, the radio button of the stored mode.
     void FillPage();
@@ -45,6 +41,10 @@ public:
     QPushButton* btn29;
     QPushButton* btn30;
 
+signals:
+    // "提醒内容设定": the assembly opens the reminder-text dialog.
+    void ReminderTextRequested();
+
 public slots:
     void sLB1DblClick();
     void sLB2DblClick();
@@ -60,6 +60,5 @@ private:
 
     vh::PageHost& host_;
     TSettingsAccessor& settings_;
-    TfrmInformSet* informSet_ = nullptr;
     QButtonGroup* reactionGroup_;
 };

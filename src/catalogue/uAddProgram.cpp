@@ -8,10 +8,9 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/ProcessChoices.h"
-#include "monitor/DialogFrame.h"
-#include "monitor/uDealUnwork.h"
 #include "platform/Text.h"
 #include "storage/uDBFunc.h"
+#include "toolkit/DialogFrame.h"
 #include "toolkit/ErrorDisplay.h"
 #include "toolkit/NoticeWindow.h"
 #include "toolkit/QtText.h"
@@ -32,7 +31,7 @@ constexpr int kFieldX = 128;
 constexpr int kFieldWidth = 270;
 
 QLineEdit* AddField(QWidget* parent, const char* objectName, const QString& label, int y) {
-    vh::monitor::AddLabel(parent, label, QPoint(20, y + 5), vh::skin::kText);
+    vh::frame::AddLabel(parent, label, QPoint(20, y + 5), vh::skin::kText);
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(objectName));
     edit->setGeometry(kFieldX, y, kFieldWidth, vh::skin::kRowHeight);
@@ -58,10 +57,10 @@ TfrmAddWorkProgram::TfrmAddWorkProgram(QWidget* parent) : QDialog(parent) {
     setFixedSize(420, 230);
     setFont(vh::skin::SongFont());
 
-    lblHeading = vh::monitor::AddHeader(this, 29, QString::fromUtf8(kHeadingCatalogue), QPoint(9, 7));
+    lblHeading = vh::frame::AddHeader(this, 29, QString::fromUtf8(kHeadingCatalogue), QPoint(9, 7));
     lblHeading->setObjectName(QStringLiteral("lblHeading"));
     // The process first: choosing it proposes the program name.
-    vh::monitor::AddLabel(this, QStringLiteral("程序对应进程名："), QPoint(20, 49), vh::skin::kText);
+    vh::frame::AddLabel(this, QStringLiteral("程序对应进程名："), QPoint(20, 49), vh::skin::kText);
     cbxProcess = new QComboBox(this);
     cbxProcess->setObjectName(QStringLiteral("cbxProcess"));
     cbxProcess->setEditable(true);
@@ -81,11 +80,11 @@ TfrmAddWorkProgram::TfrmAddWorkProgram(QWidget* parent) : QDialog(parent) {
     setTabOrder(suiEdtprocessname, suiEdtProgramName);
     setTabOrder(suiEdtProgramName, suiEdtprocessDes);
 
-    auto* hint = vh::monitor::AddLabel(this, QStringLiteral("列表中是记录过的程序和当前打开的程序。"), QPoint(20, 146),
-                                       vh::skin::kMuted);
+    auto* hint = vh::frame::AddLabel(this, QStringLiteral("列表中是记录过的程序和当前打开的程序。"), QPoint(20, 146),
+                                     vh::skin::kMuted);
     hint->setObjectName(QStringLiteral("lblChoiceHint"));
 
-    lblStatus = vh::monitor::AddLabel(this, QString(), QPoint(20, 166), Qt::red);
+    lblStatus = vh::frame::AddLabel(this, QString(), QPoint(20, 166), Qt::red);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->resize(380, 16);
     lblStatus->hide();
@@ -102,7 +101,7 @@ TfrmAddWorkProgram::TfrmAddWorkProgram(QWidget* parent) : QDialog(parent) {
     vh::skin::MakePrimary(btn32);
     connect(btn32, &QPushButton::clicked, this, &TfrmAddWorkProgram::btn32Click);
     connect(btn33, &QPushButton::clicked, this, &TfrmAddWorkProgram::btn33Click);
-    vh::monitor::CentreOnDesktop(this);
+    vh::frame::CentreOnDesktop(this);
 }
 
 void TfrmAddWorkProgram::Prefill(const std::string& processName, const std::string& programName,
@@ -113,9 +112,10 @@ void TfrmAddWorkProgram::Prefill(const std::string& processName, const std::stri
     lblStatus->hide();
 }
 
-void TfrmAddWorkProgram::SetMode(int mode) {
+void TfrmAddWorkProgram::SetMode(vh::catalogue::AddMode mode) {
     mode_ = mode;
-    lblHeading->setText(QString::fromUtf8(mode == 1 ? kHeadingWork : kHeadingCatalogue));
+    lblHeading->setText(
+        QString::fromUtf8(mode == vh::catalogue::AddMode::WorkProgram ? kHeadingWork : kHeadingCatalogue));
     lblHeading->adjustSize();
 }
 
@@ -150,7 +150,7 @@ void TfrmAddWorkProgram::ChooseProcess(int index) {
 
 void TfrmAddWorkProgram::ShowNonBlocking() {
     setModal(false);
-    vh::monitor::CentreOnDesktop(this);
+    vh::frame::CentreOnDesktop(this);
     show();
     raise();
     activateWindow();
@@ -162,12 +162,7 @@ void TfrmAddWorkProgram::btn32Click() {
     const std::string description = vh::text::Trim(vh::ToGbk(suiEdtprocessDes->text()));
     TWriteResult result = TWriteResult::Done;
     try {
-        result = TDBFunc::InsertProgram(processName, programName, description);
-        if (mode_ == 1 && result == TWriteResult::Done)
-            result = TDBFunc::SetProgramState(1, programName);
-        else if (mode_ == 1 && result == TWriteResult::ProcessNameExists)
-            // Already catalogued, perhaps under another name: that entry becomes the work program.
-            result = TDBFunc::SetProgramStateByProcess(1, processName);
+        result = vh::catalogue::AddProgram(mode_, processName, programName, description);
     } catch (const std::exception& e) {
         // Only a failed roll-back gets here (no connection): shown, and the handler ends there.
         vh::ShowApplicationError(e.what());
@@ -187,7 +182,7 @@ void TfrmAddWorkProgram::btn33Click() {
 }
 
 void TfrmAddWorkProgram::reject() {
-    if (mode_ == 1 && notice_)
-        notice_->ShowAgain();
+    if (mode_ == vh::catalogue::AddMode::WorkProgram)
+        emit WorkAddCancelled();
     QDialog::reject();
 }

@@ -1,33 +1,31 @@
 #pragma once
-// The add dialog for catalogue entries. Mode 0: opened modally by "新增" of the management page. Mode 1:
-// opened without blocking by the non-work notice; its "添加" also marks the entry as a work program and
-// its "取消" brings the notice back. One instance lives as long as the program.
+// The add dialog for catalogue entries. Catalogue mode: opened modally by "新增" of the management page.
+// Work-program mode: opened without blocking by the non-work notice; its "添加" also marks the entry as a
+// work program and its "取消" brings the notice back. One instance lives as long as the program.
 #include <QDialog>
 #include <string>
+
+#include "catalogue/Catalogue.h"
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TfrmDealUnwork;
 
 class TfrmAddWorkProgram : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmAddWorkProgram(QWidget* parent = nullptr);
 
-    // The notice that mode 1's "取消" shows again (created once at start-up, see main.cpp).
-    void SetDealUnwork(TfrmDealUnwork* notice) { notice_ = notice; }
-
     // GBK texts, in this order.
     void Prefill(const std::string& processName, const std::string& programName, const std::string& description);
-    // 0 or 1; sets the heading too.
-    void SetMode(int mode);
-    int Mode() const { return mode_; }
+    // Sets the heading too.
+    void SetMode(vh::catalogue::AddMode mode);
+    vh::catalogue::AddMode Mode() const { return mode_; }
 
-    // Mode 0: modal, returns when closed.
+    // Catalogue mode: modal, returns when closed.
     int ShowModal() { return exec(); }
-    // Mode 1: shown and returns at once.
+    // Work-program mode: shown and returns at once.
     void ShowNonBlocking();
     // Refills the offered processes; the fields keep what they hold. Runs at every showing.
     void LoadProcessChoices();
@@ -44,6 +42,10 @@ public:
     QPushButton* btn32;
     QPushButton* btn33;
 
+signals:
+    // Work-program mode closed without adding: the notice that opened it comes back.
+    void WorkAddCancelled();
+
 public slots:
     void btn32Click();
     void btn33Click();
@@ -55,6 +57,5 @@ protected:
 
 private:
     void ChooseProcess(int index);
-    TfrmDealUnwork* notice_ = nullptr;
-    int mode_ = 0;
+    vh::catalogue::AddMode mode_ = vh::catalogue::AddMode::Catalogue;
 };

@@ -2,7 +2,6 @@
 target_sources(vh_monitor PRIVATE NonWork.cpp)
 if(VH_WITH_QT)
     target_sources(vh_monitor_gui PRIVATE
-        DialogFrame.cpp
         UnworkHandler.cpp
         uDealUnwork.cpp
         uInformSet.cpp

@@ -4,11 +4,10 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "catalogue/uAddProgram.h"
-#include "monitor/DialogFrame.h"
 #include "monitor/NonWork.h"
 #include "platform/Text.h"
 #include "platform/WindowSystem.h"
+#include "toolkit/DialogFrame.h"
 #include "toolkit/NoticeWindow.h"
 #include "toolkit/QtText.h"
 #include "toolkit/Skin.h"
@@ -36,13 +35,13 @@ TfrmDealUnwork::TfrmDealUnwork(QWidget* parent) : QWidget(parent) {
     setFixedSize(365, 203);
     setFont(vh::skin::SongFont());
 
-    lblTitle = vh::monitor::AddHeader(this, 31, QString(), QPoint(13, 9));
+    lblTitle = vh::frame::AddHeader(this, 31, QString(), QPoint(13, 9));
 
     auto* picture = new vh::skin::SkinGlyph(this);
     picture->setObjectName(QStringLiteral("imgPicture"));
     picture->setGeometry(14, 38, 49, 50);
 
-    lblMessage = vh::monitor::AddLabel(this, QString(), QPoint(86, 45), Qt::blue);
+    lblMessage = vh::frame::AddLabel(this, QString(), QPoint(86, 45), Qt::blue);
     lblMessage->setObjectName(QStringLiteral("lblMessage"));
 
     btnKnow = new QPushButton(QStringLiteral("知道了"), this);
@@ -59,7 +58,7 @@ TfrmDealUnwork::TfrmDealUnwork(QWidget* parent) : QWidget(parent) {
     connect(btnCloseProgram, &QPushButton::clicked, this, &TfrmDealUnwork::btnCloseProgramClick);
     connect(btnAddWork, &QPushButton::clicked, this, &TfrmDealUnwork::btnAddWorkClick);
 
-    vh::monitor::CentreOnDesktop(this);
+    vh::frame::CentreOnDesktop(this);
 }
 
 void TfrmDealUnwork::ApplyLayout(int layout) {
@@ -122,10 +121,6 @@ void TfrmDealUnwork::btnCloseProgramClick() {
 }
 
 void TfrmDealUnwork::btnAddWorkClick() {
-    if (addDialog_) {
-        addDialog_->SetMode(1);
-        addDialog_->Prefill(processName_, programName_, std::string());
-        addDialog_->ShowNonBlocking();
-    }
+    emit AddWorkRequested(processName_, programName_);
     close();
 }

@@ -10,16 +10,12 @@
 
 class QLabel;
 class QPushButton;
-class TfrmAddWorkProgram;
 
 class TfrmDealUnwork : public QWidget {
     Q_OBJECT
 public:
     // No parent in the program: the notice is a top-level window of its own.
     explicit TfrmDealUnwork(QWidget* parent = nullptr);
-
-    // The add dialog that "添加到工作程序" opens (created once at start-up, see main.cpp).
-    void SetAddDialog(TfrmAddWorkProgram* dialog) { addDialog_ = dialog; }
 
     // Fills the notice and shows it without waiting; an open notice is refilled in place. Texts are GBK.
     // sampledAt: the moment of the sample that named the process.
@@ -43,6 +39,10 @@ public:
     QPushButton* btnCloseProgram;
     QPushButton* btnAddWork;
 
+signals:
+    // "添加到工作程序": the process and program of the last showing (GBK), before the notice closes.
+    void AddWorkRequested(const std::string& processName, const std::string& programName);
+
 public slots:
     void btnKnowClick();
     void btnCloseProgramClick();
@@ -51,7 +51,6 @@ public slots:
 private:
     void ApplyLayout(int layout);
 
-    TfrmAddWorkProgram* addDialog_ = nullptr;
     std::string processName_;
     std::string programName_;
     std::uint32_t processId_ = 0;

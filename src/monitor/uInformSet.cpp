@@ -4,8 +4,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "monitor/DialogFrame.h"
 #include "monitor/NonWork.h"
+#include "toolkit/DialogFrame.h"
 #include "toolkit/ErrorDisplay.h"
 #include "toolkit/NoticeWindow.h"
 #include "toolkit/QtText.h"
@@ -21,9 +21,9 @@ TfrmInformSet::TfrmInformSet(QWidget* parent) : QDialog(parent) {
     setFont(vh::skin::SongFont());
     rzIniInfo.SetSettingsPath(ConfigFilePath());
 
-    vh::monitor::AddHeader(this, 29, QStringLiteral("请设定提醒内容："), QPoint(9, 7));
-    lblHint = vh::monitor::AddLabel(this, QStringLiteral("请不要包含双引号、单引号字符，内容长度小于70字"),
-                                    QPoint(6, 38), Qt::blue);
+    vh::frame::AddHeader(this, 29, QStringLiteral("请设定提醒内容："), QPoint(9, 7));
+    lblHint = vh::frame::AddLabel(this, QStringLiteral("请不要包含双引号、单引号字符，内容长度小于70字"), QPoint(6, 38),
+                                  Qt::blue);
     lblHint->setObjectName(QStringLiteral("lblHint"));
 
     mmoInform = new QPlainTextEdit(this);
@@ -32,7 +32,7 @@ TfrmInformSet::TfrmInformSet(QWidget* parent) : QDialog(parent) {
     mmoInform->setTabChangesFocus(true);
 
     lblMessage =
-        vh::monitor::AddLabel(this, QStringLiteral("提醒内容不能为空，请设定提醒内容"), QPoint(10, 157), Qt::red);
+        vh::frame::AddLabel(this, QStringLiteral("提醒内容不能为空，请设定提醒内容"), QPoint(10, 157), Qt::red);
     lblMessage->setObjectName(QStringLiteral("lblMessage"));
     lblMessage->setVisible(false);
 
@@ -53,7 +53,7 @@ void TfrmInformSet::showEvent(QShowEvent* event) {
     lblMessage->setVisible(false);
     mmoInform->clear();
     mmoInform->setPlainText(vh::FromGbk(vh::monitor::ReadReminderText(rzIniInfo)));
-    vh::monitor::CentreOnDesktop(this);
+    vh::frame::CentreOnDesktop(this);
     QDialog::showEvent(event);
 }
 

@@ -182,7 +182,7 @@ TEST_F(Screenshots, EveryPageAndDialog) {
     inform->hide();
 
     TfrmAddWorkProgram* add = assembly_->AddWorkProgram();
-    add->SetMode(0);
+    add->SetMode(vh::catalogue::AddMode::Catalogue);
     add->Prefill("", "", "");
     add->show();
     ASSERT_GT(add->cbxProcess->count(), 0);

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "app/Assembly.h"
 #include "catalogue/ProgramManagePage.h"
 #include "catalogue/WorkProgramPage.h"
 #include "catalogue/uAddProgram.h"
@@ -193,7 +194,7 @@ TEST_F(CataloguePages, StoredModeOutOfRangeKeepsTheRadioButtons) {
 TEST_F(CataloguePages, ReminderButtonOpensTheReminderDialogModally) {
     TWorkProgramPage page(host_, settings_);
     TfrmInformSet inform;
-    page.SetInformSet(&inform);
+    QObject::connect(&page, &TWorkProgramPage::ReminderTextRequested, &inform, [&] { inform.ShowModal(); });
     QWidget* seen = nullptr;
     vh::test::AnswerNextModal([&](QWidget* w) {
         seen = w;
@@ -386,8 +387,7 @@ TEST_F(CataloguePages, RefusedAddsAndChangesSayWhyAndKeepWhatWasTyped) {
 TEST_F(CataloguePages, AddingFromTheNoticeMakesAWorkProgram) {
     TfrmDealUnwork notice;
     TfrmAddWorkProgram add;
-    notice.SetAddDialog(&add);
-    add.SetDealUnwork(&notice);
+    ConnectUnworkDialogs(notice, add);
     TUnworkHandler handler(settings_, notice);
     ForegroundInfo = {"game.exe", Utf8ToGbk("小游戏"), 0, 4242};
 
@@ -435,8 +435,7 @@ TEST_F(CataloguePages, AddingACataloguedProcessFromTheNoticeMarksThatEntry) {
     Add("other.exe", Utf8ToGbk("小游戏"), 0);
     TfrmDealUnwork notice;
     TfrmAddWorkProgram add;
-    notice.SetAddDialog(&add);
-    add.SetDealUnwork(&notice);
+    ConnectUnworkDialogs(notice, add);
     TUnworkHandler handler(settings_, notice);
     ForegroundInfo = {"game.exe", Utf8ToGbk("小游戏"), 0, 4242};
 
@@ -506,7 +505,7 @@ TEST_F(CataloguePages, AddDialogOffersSampledAndOnScreenProcesses) {
     TDBFunc::InsertSample("2024-03-01 09:02:00", "t", "xterm", "");
 
     TfrmAddWorkProgram add;
-    add.SetMode(0);
+    add.SetMode(vh::catalogue::AddMode::Catalogue);
     add.Prefill("", "", "");
     add.suiEdtprocessname->setText(QStringLiteral("typed.ex"));
     add.show();

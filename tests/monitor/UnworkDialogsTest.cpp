@@ -11,6 +11,7 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "app/Assembly.h"
 #include "catalogue/uAddProgram.h"
 #include "monitor/NonWork.h"
 #include "monitor/uDealUnwork.h"
@@ -128,8 +129,7 @@ TEST_F(UnworkDialogs, NeverFilledNoticeKillsNothing) {
 TEST_F(UnworkDialogs, AddToWorkProgramsOpensTheAddDialogAndCancelBringsTheNoticeBack) {
     TfrmDealUnwork notice;
     TfrmAddWorkProgram add;
-    notice.SetAddDialog(&add);
-    add.SetDealUnwork(&notice);
+    ConnectUnworkDialogs(notice, add);
     const std::string caption = Utf8ToGbk("无标题 - 记事本");
     notice.ShowUnworkNotice(Utf8ToGbk("注意哦"), vh::monitor::FixedReminderText(), 2, "notepad.exe", caption, 99, {});
     const QString shownText = notice.lblMessage->text();
@@ -138,7 +138,7 @@ TEST_F(UnworkDialogs, AddToWorkProgramsOpensTheAddDialogAndCancelBringsTheNotice
     EXPECT_FALSE(notice.isVisible());
     EXPECT_TRUE(add.isVisible());
     EXPECT_FALSE(add.isModal());
-    EXPECT_EQ(add.Mode(), 1);
+    EXPECT_EQ(add.Mode(), vh::catalogue::AddMode::WorkProgram);
     EXPECT_EQ(add.lblHeading->text(), QStringLiteral("请输入添加为工作程序的具体信息"));
     EXPECT_EQ(add.suiEdtprocessname->text(), QStringLiteral("notepad.exe"));
     EXPECT_EQ(add.suiEdtProgramName->text(), QStringLiteral("无标题 - 记事本"));
@@ -154,9 +154,9 @@ TEST_F(UnworkDialogs, AddToWorkProgramsOpensTheAddDialogAndCancelBringsTheNotice
     EXPECT_TRUE(Shown(notice.btnCloseProgram));
     EXPECT_EQ(notice.btnKnow->pos(), QPoint(34, 153));
 
-    // In mode 0 "取消" does not bring the notice back.
+    // In catalogue mode "取消" does not bring the notice back.
     notice.hide();
-    add.SetMode(0);
+    add.SetMode(vh::catalogue::AddMode::Catalogue);
     EXPECT_EQ(add.lblHeading->text(), QStringLiteral("请输入待添加为可选程序的具体信息："));
     vh::test::AnswerNextModal([&](QWidget*) { add.btn33->click(); });
     add.ShowModal();

@@ -8,7 +8,7 @@ vh_add_test(nonwork_logic_test
 if(VH_WITH_QT)
     vh_add_test(nonwork_dialogs_test
         SOURCES UnworkDialogsTest.cpp
-        LIBS vh_monitor_gui vh_testsupport_qt
+        LIBS vh_app_gui vh_testsupport_qt
         LABELS gui
         TIMEOUT 60
         ENV QT_QPA_PLATFORM=offscreen)

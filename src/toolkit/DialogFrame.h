@@ -7,7 +7,7 @@
 class QLabel;
 class QWidget;
 
-namespace vh::monitor {
+namespace vh::frame {
 
 // A header strip across the top of dialog; returns its title label.
 QLabel* AddHeader(QWidget* dialog, int height, const QString& title, QPoint titlePos);
@@ -15,4 +15,4 @@ QLabel* AddHeader(QWidget* dialog, int height, const QString& title, QPoint titl
 QLabel* AddLabel(QWidget* parent, const QString& text, QPoint pos, const QColor& colour);
 void CentreOnDesktop(QWidget* w);
 
-} // namespace vh::monitor
+} // namespace vh::frame

@@ -1,4 +1,4 @@
-#include "monitor/DialogFrame.h"
+#include "toolkit/DialogFrame.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -8,7 +8,7 @@
 
 #include "toolkit/Skin.h"
 
-namespace vh::monitor {
+namespace vh::frame {
 
 QLabel* AddHeader(QWidget* dialog, int height, const QString& title, QPoint titlePos) {
     auto* strip = new vh::skin::SkinBanner(dialog);
@@ -39,4 +39,4 @@ void CentreOnDesktop(QWidget* w) {
     w->move(desk.center() - QPoint(w->width() / 2, w->height() / 2));
 }
 
-} // namespace vh::monitor
+} // namespace vh::frame
