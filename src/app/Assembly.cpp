@@ -55,8 +55,8 @@ TAppAssembly::TAppAssembly(TForm1& form) : form_(form) {
         TipList.clear();
     };
     form.hooks.LoadSchedule = [&settings] { LoadSchedule(settings); };
-    form.hooks.IsInPeriod = [&settings] { return IsInPeriod(settings); };
-    form.hooks.StartupTaskDeclined = [] { MonitorSchedule.TaskType = 2; };
+    form.hooks.StartupTask = [&settings] { return DecideStartupTask(settings); };
+    form.hooks.DeclineStartupTask = [&settings] { DeclineStartupTask(settings); };
     form.hooks.LoadTips = [] { LoadTips(TipList); };
     form.hooks.UpdateCheck = [&form, &settings] { ::Label1Click(form, settings); };
     form.hooks.DealWithUnwork = [this] {

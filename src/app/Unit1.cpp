@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <QWindow>
 #include <QWindowStateChangeEvent>
-#include <climits>
 #include <stdexcept>
 
 #include "app/Links.h"
@@ -31,6 +30,7 @@
 #include "toolkit/QtText.h"
 #include "toolkit/Skin.h"
 #include "toolkit/TrayHost.h"
+#include "update/Tips.h"
 
 namespace {
 
@@ -327,16 +327,20 @@ void TForm1::FormCreate() {
         }
         // 6. After an exit at the login the task question is not asked: a refusal would cancel the
         // stored schedule although the user never answered it.
-        if (!vh::ApplicationTerminated() && hooks.IsInPeriod && hooks.IsInPeriod()) {
-            if (rzIniInfo.ReadFlag(keys::AutoTask)) {
+        if (!vh::ApplicationTerminated() && hooks.StartupTask) {
+            switch (hooks.StartupTask()) {
+            case TStartupTask::StartTimer:
                 tmrTimeRange->Start();
-            } else if (ShowNotice(Gbk("信息"),
-                                  Gbk("根据设定，您已经设定了要进行时间监视任务，以便分析，现在运行此任务么？"))) {
-                tmrTimeRange->Start();
-            } else if (!vh::ApplicationTerminated()) {
-                rzIniInfo.WriteNumber(keys::TaskExecutype, 2);
-                if (hooks.StartupTaskDeclined)
-                    hooks.StartupTaskDeclined();
+                break;
+            case TStartupTask::Ask:
+                if (ShowNotice(Gbk("信息"),
+                               Gbk("根据设定，您已经设定了要进行时间监视任务，以便分析，现在运行此任务么？")))
+                    tmrTimeRange->Start();
+                else if (!vh::ApplicationTerminated() && hooks.DeclineStartupTask)
+                    hooks.DeclineStartupTask();
+                break;
+            case TStartupTask::Nothing:
+                break;
             }
         }
         // 7, 8
@@ -358,10 +362,7 @@ void TForm1::FormCreate() {
         // 12, 13
         if (hooks.LoadTips)
             hooks.LoadTips();
-        const int seconds = rzIniInfo.ReadNumber(keys::TipInterval);
-        // A negative or oversized value would wrap the millisecond count; it means "never" or "longest".
-        const int ms = seconds <= 0 ? 0 : (seconds > INT_MAX / 1000 ? INT_MAX / 1000 * 1000 : seconds * 1000);
-        tmrTips->SetInterval(ms);
+        tmrTips->SetInterval(TipIntervalMs(rzIniInfo.ReadNumber(keys::TipInterval)));
     });
 }
 

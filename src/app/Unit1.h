@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "monitor/Schedule.h"
 #include "settings/SettingsAccessor.h"
 #include "toolkit/PageHost.h"
 #include "toolkit/TTimer.h"
@@ -33,8 +34,8 @@ class TDonationPage;
 struct TForm1Hooks {
     std::function<void()> ResetTips;                           // step 1: TipIndex 0, TipList empty
     std::function<void()> LoadSchedule;                        // step 2
-    std::function<bool()> IsInPeriod;                          // step 6
-    std::function<void()> StartupTaskDeclined;                 // step 6, after Taskexecutype "2" is written
+    std::function<TStartupTask()> StartupTask;                 // step 6: whether to ask, start or leave
+    std::function<void()> DeclineStartupTask;                  // step 6: the question was answered "no"
     std::function<void(const std::string&)> SetApplicationDir; // step 10 (folder with trailing separator)
     std::function<void()> LoadTips;                            // step 12
     std::function<void()> UpdateCheck;                         // the "更新" label and buttons

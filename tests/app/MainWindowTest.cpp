@@ -500,9 +500,9 @@ TEST_F(MainWindowTest, StartWithoutPasswordAndStayShown) {
     std::vector<std::string> steps;
     form.hooks.ResetTips = [&] { steps.push_back("tips reset"); };
     form.hooks.LoadSchedule = [&] { steps.push_back("schedule"); };
-    form.hooks.IsInPeriod = [&] {
+    form.hooks.StartupTask = [&] {
         steps.push_back("period");
-        return false;
+        return TStartupTask::Nothing;
     };
     form.hooks.SetApplicationDir = [&](const std::string& dir) { steps.push_back("dir " + dir); };
     form.hooks.LoadTips = [&] { steps.push_back("tips"); };
@@ -544,9 +544,9 @@ TEST_F(MainWindowTest, StartAsksThePasswordAndGoesToTheTray) {
 TEST_F(MainWindowTest, ExitAtTheStartLoginTerminatesWithoutTouchingTheSchedule) {
     folder.Set("System", "AutoTask", "0");
     TForm1 form;
-    form.hooks.IsInPeriod = [] { return true; };
+    form.hooks.StartupTask = [] { return TStartupTask::Ask; };
     int declined = 0;
-    form.hooks.StartupTaskDeclined = [&] { ++declined; };
+    form.hooks.DeclineStartupTask = [&] { ++declined; };
     LeaveLogin();
     form.FormCreate();
     EXPECT_TRUE(vh::ApplicationTerminated());
@@ -562,9 +562,12 @@ TEST_F(MainWindowTest, InsidePeriodAskedAndDeclinedCancelsTheTask) {
     folder.Set("Security", "StartPasswd", "0");
     folder.Set("System", "AutoTask", "0");
     TForm1 form;
-    form.hooks.IsInPeriod = [] { return true; };
+    form.hooks.StartupTask = [] { return TStartupTask::Ask; };
     int declined = 0;
-    form.hooks.StartupTaskDeclined = [&] { ++declined; };
+    form.hooks.DeclineStartupTask = [&] {
+        ++declined;
+        DeclineStartupTask(form.rzIniInfo);
+    };
     std::string asked;
     AnswerNextModal([&](QWidget* w) {
         auto* info = qobject_cast<TFrmInfo*>(w);
@@ -585,7 +588,7 @@ TEST_F(MainWindowTest, InsidePeriodAskedAndConfirmedStartsTheScheduleTimer) {
     folder.Set("Security", "StartPasswd", "0");
     folder.Set("System", "AutoTask", "0");
     TForm1 form;
-    form.hooks.IsInPeriod = [] { return true; };
+    form.hooks.StartupTask = [] { return TStartupTask::Ask; };
     AnswerNextModal([](QWidget* w) { qobject_cast<TFrmInfo*>(w)->btnOk->click(); });
     form.FormCreate();
     EXPECT_TRUE(form.tmrTimeRange->IsActive());
@@ -595,7 +598,7 @@ TEST_F(MainWindowTest, InsidePeriodAskedAndConfirmedStartsTheScheduleTimer) {
 TEST_F(MainWindowTest, InsidePeriodWithAutoTaskStartsWithoutAsking) {
     folder.Set("Security", "StartPasswd", "0");
     TForm1 form;
-    form.hooks.IsInPeriod = [] { return true; };
+    form.hooks.StartupTask = [] { return TStartupTask::StartTimer; };
     UnexpectedModals modals;
     form.FormCreate();
     for (int i = 0; i < 20; ++i)
