@@ -11,13 +11,10 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 #include <exception>
-#include <memory>
 
 #include "monitor/Schedule.h"
 #include "platform/Clock.h"
-#include "platform/Text.h"
 #include "settings/SettingsAccessor.h"
-#include "storage/uDBFunc.h"
 #include "toolkit/ErrorDisplay.h"
 #include "toolkit/PageHost.h"
 #include "toolkit/QtText.h"
@@ -25,10 +22,6 @@
 #include "toolkit/TTimer.h"
 
 namespace {
-
-std::string Gbk(const char* utf8) {
-    return vh::text::Utf8ToGbk(utf8);
-}
 
 QLabel* Label(const char* utf8, QWidget* parent) {
     return new QLabel(QString::fromUtf8(utf8), parent);
@@ -197,13 +190,6 @@ void TMonitorSettingPage::FillScheduleControls() {
 }
 
 void TMonitorSettingPage::btn13Click() {
-    try {
-        DBFunc = std::make_unique<TDBFunc>();
-    } catch (const std::exception&) {
-        host_.ShowNotice(Gbk("信息"), Gbk("数据库初始化出现错误，请检查相关设定。"));
-        return;
-    }
-
     TScheduleInput in;
     if (suiRbtn1->isChecked())
         in.TaskType = 0;
@@ -220,32 +206,24 @@ void TMonitorSettingPage::btn13Click() {
     in.EndMinute = suiCbx5->currentIndex();
     in.EndSecond = suiCbx6->currentIndex();
     in.IntervalText = vh::ToGbk(sNumEdt1->text());
-    int interval = 0;
-    if (!IsValidScheduleInput(in) || !ParseMonitorInterval(in.IntervalText, interval)) {
-        host_.ShowNotice(Gbk("错误"), Gbk("时间设定有误，请重新设定"));
-        return;
-    }
 
-    const std::string from = BuildTimeText(in.FromHour, in.FromMinute, in.FromSecond);
-    const std::string end = BuildTimeText(in.EndHour, in.EndMinute, in.EndSecond);
+    TScheduleApplyResult result = TScheduleApplyResult::Invalid;
     try {
-        SaveSchedule(settings_, in.TaskType, from, interval, end);
+        result = ApplySchedule(settings_, in);
     } catch (const std::exception& e) {
         // The settings file refused the write: reported like any failed handler, nothing restarted.
         vh::ShowApplicationError(e.what());
         return;
     }
-    // Memory follows the file only once the file holds the new schedule.
-    MonitorSchedule.TaskType = in.TaskType;
-    MonitorSchedule.TimeFrom = from;
-    MonitorSchedule.TimeEnd = end;
-    MonitorSchedule.MonitorInterval = interval;
-
-    vh::TTimer& range = host_.Timer("tmrTimeRange");
-    range.Stop();
-    range.Start();
-    host_.ShowNotice(Gbk("信息"), Gbk("设定成功生效。"));
-    host_.ShowPage("RTSTSMain");
+    if (result == TScheduleApplyResult::Applied) {
+        vh::TTimer& range = host_.Timer("tmrTimeRange");
+        range.Stop();
+        range.Start();
+    }
+    const TScheduleNotice notice = ScheduleApplyNotice(result);
+    host_.ShowNotice(notice.caption, notice.text);
+    if (result == TScheduleApplyResult::Applied)
+        host_.ShowPage("RTSTSMain");
 }
 
 void TMonitorSettingPage::btn12Click() {

@@ -1,7 +1,12 @@
 #include "monitor/Schedule.h"
 
+#include <exception>
+#include <memory>
+
 #include "platform/Clock.h"
+#include "platform/Text.h"
 #include "settings/SettingsAccessor.h"
+#include "storage/uDBFunc.h"
 
 TMonitorSchedule MonitorSchedule;
 
@@ -85,11 +90,13 @@ bool ParseMonitorInterval(const std::string& text, int& minutes) {
     return true;
 }
 
-bool IsValidScheduleInput(const TScheduleInput& in) {
+namespace {
+
+// The check of IsValidScheduleInput; minutes receives the parsed interval.
+bool CheckScheduleInput(const TScheduleInput& in, int& minutes) {
     if (!InRange(in.FromHour, 23) || !InRange(in.FromMinute, 59) || !InRange(in.FromSecond, 59) ||
         !InRange(in.EndHour, 23) || !InRange(in.EndMinute, 59) || !InRange(in.EndSecond, 59))
         return false;
-    int minutes = 0;
     if (!ParseMonitorInterval(in.IntervalText, minutes))
         return false;
     if (in.TaskType == 2)
@@ -97,6 +104,46 @@ bool IsValidScheduleInput(const TScheduleInput& in) {
     const int from = in.FromHour * 3600 + in.FromMinute * 60 + in.FromSecond;
     const int end = in.EndHour * 3600 + in.EndMinute * 60 + in.EndSecond;
     return from < end;
+}
+
+} // namespace
+
+bool IsValidScheduleInput(const TScheduleInput& in) {
+    int minutes = 0;
+    return CheckScheduleInput(in, minutes);
+}
+
+TScheduleApplyResult ApplySchedule(const TSettingsAccessor& settings, const TScheduleInput& in) {
+    try {
+        DBFunc = std::make_unique<TDBFunc>();
+    } catch (const std::exception&) {
+        return TScheduleApplyResult::DatabaseError;
+    }
+    int interval = 0;
+    if (!CheckScheduleInput(in, interval))
+        return TScheduleApplyResult::Invalid;
+    const std::string from = BuildTimeText(in.FromHour, in.FromMinute, in.FromSecond);
+    const std::string end = BuildTimeText(in.EndHour, in.EndMinute, in.EndSecond);
+    SaveSchedule(settings, in.TaskType, from, interval, end);
+    // Memory follows the file only once the file holds the new schedule.
+    MonitorSchedule.TaskType = in.TaskType;
+    MonitorSchedule.TimeFrom = from;
+    MonitorSchedule.TimeEnd = end;
+    MonitorSchedule.MonitorInterval = interval;
+    return TScheduleApplyResult::Applied;
+}
+
+TScheduleNotice ScheduleApplyNotice(TScheduleApplyResult result) {
+    using vh::text::Utf8ToGbk;
+    switch (result) {
+    case TScheduleApplyResult::DatabaseError:
+        return {Utf8ToGbk("信息"), Utf8ToGbk("数据库初始化出现错误，请检查相关设定。")};
+    case TScheduleApplyResult::Invalid:
+        return {Utf8ToGbk("错误"), Utf8ToGbk("时间设定有误，请重新设定")};
+    case TScheduleApplyResult::Applied:
+        break;
+    }
+    return {Utf8ToGbk("信息"), Utf8ToGbk("设定成功生效。")};
 }
 
 int SamplingIntervalMs(int monitorInterval) {

@@ -44,6 +44,23 @@ bool ParseMonitorInterval(const std::string& text, int& minutes);
 // would make every later check of the period meaningless, so nothing is stored then.
 bool IsValidScheduleInput(const TScheduleInput& input);
 
+// The outcome of the page's "应用", in the order its steps run.
+enum class TScheduleApplyResult {
+    DatabaseError, // the database module could not be created: nothing checked or stored
+    Invalid,       // IsValidScheduleInput refused the input: nothing stored
+    Applied,       // stored in the file and in MonitorSchedule: the schedule timer restarts
+};
+// Recreates the database module, checks the input, writes the schedule and then MonitorSchedule. Throws
+// when the settings file refuses the write; MonitorSchedule stays as it was then.
+TScheduleApplyResult ApplySchedule(const TSettingsAccessor& settings, const TScheduleInput& input);
+
+// The notice the page shows for an outcome: caption and text (GBK).
+struct TScheduleNotice {
+    std::string caption;
+    std::string text;
+};
+TScheduleNotice ScheduleApplyNotice(TScheduleApplyResult result);
+
 // The sampling timer's interval for a record interval; 0 (a timer that never fires) when the minutes are
 // outside 1..MaxMonitorInterval, as a hand-edited settings file may hold.
 int SamplingIntervalMs(int monitorInterval);
