@@ -35,14 +35,6 @@ std::string RefusalText(TWriteResult result) {
     return vh::text::Utf8ToGbk("数据库拒绝了此次保存。");
 }
 
-bool ContainsIgnoreCase(const TStringList& items, std::string_view name) {
-    for (const auto& item : items) {
-        if (vh::text::EqualsIgnoreAsciiCase(item, name))
-            return true;
-    }
-    return false;
-}
-
 TWriteResult AddProgram(AddMode mode, const std::string& processName, const std::string& programName,
                         const std::string& description) {
     const TWriteResult result = TDBFunc::InsertProgram(processName, programName, description);

@@ -1,7 +1,6 @@
 #pragma once
 // Plain helpers of the catalogue pages. Texts are GBK.
 #include <string>
-#include <string_view>
 
 #include "storage/uDBFunc.h"
 
@@ -22,8 +21,5 @@ enum class AddMode { Catalogue, WorkProgram };
 // a roll-back fails.
 TWriteResult AddProgram(AddMode mode, const std::string& processName, const std::string& programName,
                         const std::string& description);
-
-// True when items holds name, ignoring the case of ASCII letters.
-bool ContainsIgnoreCase(const TStringList& items, std::string_view name);
 
 } // namespace vh::catalogue

@@ -10,7 +10,6 @@
 #include "monitor/NonWork.h"
 #include "platform/Text.h"
 #include "settings/SettingsAccessor.h"
-#include "storage/uDBFunc.h"
 #include "toolkit/ErrorDisplay.h"
 #include "toolkit/PageHost.h"
 #include "toolkit/QtText.h"
@@ -139,14 +138,9 @@ int TWorkProgramPage::CheckedReactionMode() const {
 void TWorkProgramPage::sLB1DblClick() {
     if (!HasSelection(sLB1))
         return;
-    const std::string name = SelectedText(sLB1);
-    TStringList work;
-    for (int i = 0; i < sLB2->count(); ++i)
-        work.push_back(vh::ToGbk(sLB2->item(i)->text()));
-    if (vh::catalogue::ContainsIgnoreCase(work, name))
-        return;
     try {
-        TDBFunc::SetProgramState(1, name);
+        if (!vh::monitor::MarkWorkProgram(SelectedText(sLB1)))
+            return;
     } catch (const std::exception& e) {
         vh::ShowApplicationError(e.what());
         return;
@@ -158,7 +152,7 @@ void TWorkProgramPage::sLB2DblClick() {
     if (!HasSelection(sLB2))
         return;
     try {
-        TDBFunc::SetProgramState(0, SelectedText(sLB2));
+        vh::monitor::UnmarkWorkProgram(SelectedText(sLB2));
     } catch (const std::exception& e) {
         vh::ShowApplicationError(e.what());
         return;
@@ -180,7 +174,7 @@ void TWorkProgramPage::btn29Click() {
 
 void TWorkProgramPage::btn30Click() {
     try {
-        settings_.WriteNumber(vh::settings::keys::Unwork, CheckedReactionMode());
+        vh::monitor::WriteReactionMode(settings_, CheckedReactionMode());
     } catch (const std::exception& e) {
         vh::ShowApplicationError(e.what());
         return;

@@ -1,5 +1,7 @@
 #include "monitor/NonWork.h"
 
+#include <algorithm>
+
 #include "platform/Text.h"
 #include "settings/SettingsAccessor.h"
 
@@ -177,6 +179,31 @@ void WriteReminderText(const TSettingsAccessor& settings, std::string_view text)
 
 int ReadReactionModeValue(const TSettingsAccessor& settings) {
     return settings.ReadNumber(keys::Unwork);
+}
+
+void WriteReactionMode(const TSettingsAccessor& settings, int mode) {
+    settings.WriteNumber(keys::Unwork, mode);
+}
+
+bool MarkWorkProgram(const std::string& programName) {
+    TStringList work;
+    bool listed = false;
+    try {
+        listed = TDBFunc::ListPrograms(work, "1");
+    } catch (...) {
+        listed = false;
+    }
+    // An unreadable list counts as empty: the write then says whether the entry can be marked.
+    if (listed && std::any_of(work.begin(), work.end(), [&](const std::string& name) {
+            return vh::text::EqualsIgnoreAsciiCase(name, programName);
+        }))
+        return false;
+    TDBFunc::SetProgramState(1, programName);
+    return true;
+}
+
+void UnmarkWorkProgram(const std::string& programName) {
+    TDBFunc::SetProgramState(0, programName);
 }
 
 bool IsSampledProcess(const std::optional<vh::platform::ProcessIdentity>& identity, const std::string& exeName,

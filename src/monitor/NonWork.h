@@ -73,6 +73,14 @@ std::string ReadReminderText(const TSettingsAccessor& settings);
 void WriteReminderText(const TSettingsAccessor& settings, std::string_view text);
 // system/unwork, default 0.
 int ReadReactionModeValue(const TSettingsAccessor& settings);
+// Stores the reaction mode. Throws when the settings file refuses the write.
+void WriteReactionMode(const TSettingsAccessor& settings, int mode);
+
+// Marks the catalogue entry programName as a work program, unless a work program of that name (ASCII case
+// ignored) is listed already. False when nothing was written. Throws only when a roll-back fails.
+bool MarkWorkProgram(const std::string& programName);
+// Makes the entry an ordinary catalogue entry again. Throws only when a roll-back fails.
+void UnmarkWorkProgram(const std::string& programName);
 
 // The outside calls of one non-work check; each is replaceable for tests.
 struct NonWorkActions {
