@@ -35,6 +35,24 @@ std::string RefusalText(TWriteResult result) {
     return vh::text::Utf8ToGbk("数据库拒绝了此次保存。");
 }
 
+ChangeResult ChangeProgram(const std::string& processName, const std::string& programName,
+                           const std::string& description) {
+    const std::string process = vh::text::Trim(processName);
+    const std::string program = vh::text::Trim(programName);
+    if (process.empty() || program.empty())
+        return {ChangeResult::Incomplete, TWriteResult::Done};
+    const TWriteResult write = TDBFunc::UpdateProgram(process, program, vh::text::Trim(description));
+    if (write != TWriteResult::Done)
+        return {ChangeResult::Refused, write};
+    return {};
+}
+
+ChangeNotice ChangeRefusalNotice(const ChangeResult& result) {
+    if (result.kind == ChangeResult::Incomplete)
+        return {vh::text::Utf8ToGbk("信息"), vh::text::Utf8ToGbk("请填写好待选工作程序的信息")};
+    return {vh::text::Utf8ToGbk("错误"), RefusalText(result.write)};
+}
+
 TWriteResult AddProgram(AddMode mode, const std::string& processName, const std::string& programName,
                         const std::string& description) {
     const TWriteResult result = TDBFunc::InsertProgram(processName, programName, description);

@@ -13,6 +13,23 @@ TStringList LoadProgramNames(const std::string& lowestState);
 // Why a catalogue write was refused, as one short sentence for the user (GBK); empty for Done.
 std::string RefusalText(TWriteResult result);
 
+// The outcome of a change to a catalogue entry made on the management page.
+struct ChangeResult {
+    enum Kind { Done, Incomplete, Refused };
+    Kind kind = Done;
+    TWriteResult write = TWriteResult::Done; // Refused only: why
+};
+// Trims the three texts and stores them under the entry of the process name; an empty process or program
+// name never reaches the database. Throws only when a roll-back fails.
+ChangeResult ChangeProgram(const std::string& processName, const std::string& programName,
+                           const std::string& description);
+// The notice the page shows for a change that was not made: caption and text (GBK).
+struct ChangeNotice {
+    std::string caption;
+    std::string text;
+};
+ChangeNotice ChangeRefusalNotice(const ChangeResult& result);
+
 // Where an added entry goes: into the catalogue only, or into it as a work program.
 enum class AddMode { Catalogue, WorkProgram };
 

@@ -120,23 +120,17 @@ void TProgramManagePage::btn34Click() {
 }
 
 void TProgramManagePage::btn35Click() {
-    const std::string processName = vh::text::Trim(Field(suiEdtProcessNme));
-    const std::string programName = vh::text::Trim(Field(suiEdtProgramName));
-    const std::string description = vh::text::Trim(Field(suiEdtDes));
-    if (processName.empty() || programName.empty()) {
-        host_.ShowNotice(vh::text::Utf8ToGbk("信息"), vh::text::Utf8ToGbk("请填写好待选工作程序的信息"));
-        return;
-    }
-    TWriteResult result = TWriteResult::Done;
+    vh::catalogue::ChangeResult result;
     try {
-        result = TDBFunc::UpdateProgram(processName, programName, description);
+        result = vh::catalogue::ChangeProgram(Field(suiEdtProcessNme), Field(suiEdtProgramName), Field(suiEdtDes));
     } catch (const std::exception& e) {
         vh::ShowApplicationError(e.what());
         return;
     }
     // A refused change leaves the fields as typed, so the user can correct them.
-    if (result != TWriteResult::Done) {
-        host_.ShowNotice(vh::text::Utf8ToGbk("错误"), vh::catalogue::RefusalText(result));
+    if (result.kind != vh::catalogue::ChangeResult::Done) {
+        const vh::catalogue::ChangeNotice notice = vh::catalogue::ChangeRefusalNotice(result);
+        host_.ShowNotice(notice.caption, notice.text);
         return;
     }
     FillPage();
