@@ -514,11 +514,17 @@ bool TForm1::PassGate(bool bringToFront) {
     return FrmLogin->GetLoginState() == TFrmLogin::StartupOrAccepted;
 }
 
+TForm1::TrayGateResult TForm1::TrayGate(const vh::settings::keys::FlagKey& passwordFlag, bool bringToFront) {
+    if (FrmLogin && FrmLogin->isVisible())
+        return TrayGateResult::LoginOpen;
+    if (rzIniInfo.ReadFlag(passwordFlag) && !PassGate(bringToFront))
+        return TrayGateResult::Refused;
+    return TrayGateResult::Passed;
+}
+
 void TForm1::N2Click() {
     vh::RunGuarded([this] {
-        if (FrmLogin && FrmLogin->isVisible())
-            return;
-        if (rzIniInfo.ReadFlag(keys::RestorePasswd) && !PassGate(true))
+        if (TrayGate(keys::RestorePasswd, true) != TrayGateResult::Passed)
             return;
         RestoreFromTray();
         ShowPage(QStringLiteral("RTSTSMain"));
@@ -527,10 +533,7 @@ void TForm1::N2Click() {
 
 void TForm1::s1Click() {
     vh::RunGuarded([this] {
-        // Like the other gates: a second prompt must not stack on an open one.
-        if (FrmLogin && FrmLogin->isVisible())
-            return;
-        if (rzIniInfo.ReadFlag(keys::RestorePasswd) && !PassGate(false))
+        if (TrayGate(keys::RestorePasswd, false) != TrayGateResult::Passed)
             return;
         RestoreFromTray();
         OpenPage(QStringLiteral("RTSTabMonitorCaption"));
@@ -539,11 +542,14 @@ void TForm1::s1Click() {
 
 void TForm1::N1Click() {
     vh::RunGuarded([this] {
-        if (FrmLogin && FrmLogin->isVisible())
+        switch (TrayGate(keys::ExitPasswd, true)) {
+        case TrayGateResult::LoginOpen:
             return;
-        if (rzIniInfo.ReadFlag(keys::ExitPasswd) && !PassGate(true)) {
+        case TrayGateResult::Refused:
             ShowNotice(Gbk("信息"), Gbk("您输入的密码不正确，系统无法退出。"));
             return;
+        case TrayGateResult::Passed:
+            break;
         }
         Terminate();
     });

@@ -121,6 +121,10 @@ private:
     void EnsureInfo();
     // Shows the login dialog in gate mode; true when the password was accepted.
     bool PassGate(bool bringToFront);
+    // The tray commands' guard: never a second prompt over an open one, and the password when the
+    // flag asks for it.
+    enum class TrayGateResult { LoginOpen, Refused, Passed };
+    TrayGateResult TrayGate(const vh::settings::keys::FlagKey& passwordFlag, bool bringToFront);
     int PageIndex(const QString& name) const;
 
     std::unique_ptr<TFrmLogin> FrmLogin;
