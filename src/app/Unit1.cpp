@@ -36,10 +36,6 @@ namespace {
 
 namespace keys = vh::settings::keys;
 
-std::string Gbk(const char* utf8) {
-    return vh::text::Utf8ToGbk(utf8);
-}
-
 // The start-up minimise request, posted so that it takes effect once the loop runs.
 const QEvent::Type kMinimizeEvent = static_cast<QEvent::Type>(QEvent::User + 20);
 
@@ -333,8 +329,9 @@ void TForm1::FormCreate() {
                 tmrTimeRange->Start();
                 break;
             case TStartupTask::Ask:
-                if (ShowNotice(Gbk("信息"),
-                               Gbk("根据设定，您已经设定了要进行时间监视任务，以便分析，现在运行此任务么？")))
+                if (ShowNotice(
+                        QStringLiteral("信息"),
+                        QStringLiteral("根据设定，您已经设定了要进行时间监视任务，以便分析，现在运行此任务么？")))
                     tmrTimeRange->Start();
                 else if (!vh::ApplicationTerminated() && hooks.DeclineStartupTask)
                     hooks.DeclineStartupTask();
@@ -372,11 +369,11 @@ void TForm1::ShowAtStart() {
         show();
 }
 
-bool TForm1::ShowNotice(const std::string& caption, const std::string& text) {
+bool TForm1::ShowNotice(const QString& caption, const QString& text) {
     EnsureInfo();
     if (FrmInfo->isVisible() || vh::ApplicationTerminated())
         return false;
-    FrmInfo->SetTexts(caption, vh::app::BreakNoticeText(text));
+    FrmInfo->SetTexts(vh::ToGbk(caption), vh::app::BreakNoticeText(vh::ToGbk(text)));
     FrmInfo->exec();
     return FrmInfo->Result();
 }
@@ -546,7 +543,7 @@ void TForm1::N1Click() {
         case TrayGateResult::LoginOpen:
             return;
         case TrayGateResult::Refused:
-            ShowNotice(Gbk("信息"), Gbk("您输入的密码不正确，系统无法退出。"));
+            ShowNotice(QStringLiteral("信息"), QStringLiteral("您输入的密码不正确，系统无法退出。"));
             return;
         case TrayGateResult::Passed:
             break;

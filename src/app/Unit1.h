@@ -60,7 +60,8 @@ public:
     void ShowAtStart();
 
     // PageHost
-    bool ShowNotice(const std::string& caption, const std::string& text) override;
+    using vh::PageHost::ShowNotice;
+    bool ShowNotice(const QString& caption, const QString& text) override;
     void ShowPage(const QString& pageName) override;
     void OpenPage(const QString& pageName) override;
     vh::TTimer& Timer(const QString& name) override;

@@ -107,7 +107,7 @@ void TProgramManagePage::sLB3Click() {
 
 void TProgramManagePage::btn34Click() {
     if (sLB3->selectedItems().isEmpty()) {
-        host_.ShowNotice(vh::text::Utf8ToGbk("信息"), vh::text::Utf8ToGbk("请选择要删除的待选工作程序"));
+        host_.ShowNotice(QStringLiteral("信息"), QStringLiteral("请选择要删除的待选工作程序"));
         return;
     }
     try {

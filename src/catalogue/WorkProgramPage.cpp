@@ -179,6 +179,6 @@ void TWorkProgramPage::btn30Click() {
         vh::ShowApplicationError(e.what());
         return;
     }
-    host_.ShowNotice(vh::text::Utf8ToGbk("信息"), vh::text::Utf8ToGbk("配置已经生效"));
+    host_.ShowNotice(QStringLiteral("信息"), QStringLiteral("配置已经生效"));
     host_.ShowPage(QStringLiteral("RTSTabMonitorCaption"));
 }

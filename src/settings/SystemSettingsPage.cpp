@@ -24,10 +24,6 @@ namespace {
 
 namespace keys = vh::settings::keys;
 
-std::string Gbk(const char* utf8) {
-    return vh::text::Utf8ToGbk(utf8);
-}
-
 QCheckBox* Box(QWidget* parent, const char* name, const char* caption) {
     auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
     box->setObjectName(QString::fromLatin1(name));
@@ -124,7 +120,7 @@ void TSystemSettingsPage::SetAutoRun(bool on) {
         if (on)
             vh::platform::WriteAutorunEntry(vh::platform::ExecutablePath());
     } catch (const std::exception&) {
-        host_.ShowNotice(Gbk("错误"), Gbk("注册表写入错误"));
+        host_.ShowNotice(QStringLiteral("错误"), QStringLiteral("注册表写入错误"));
     }
 }
 
@@ -158,7 +154,7 @@ void TSystemSettingsPage::Apply() {
     tips.SetInterval(TipIntervalMs(seconds));
     tips.Start();
 
-    host_.ShowNotice(Gbk("信息"), Gbk("所做设定已生效."));
+    host_.ShowNotice(QStringLiteral("信息"), QStringLiteral("所做设定已生效."));
 }
 
 void TSystemSettingsPage::btn10Click() {

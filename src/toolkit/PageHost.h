@@ -4,6 +4,8 @@
 #include <QString>
 #include <string>
 
+#include "toolkit/QtText.h"
+
 class QWidget;
 
 namespace vh {
@@ -14,8 +16,13 @@ class PageHost {
 public:
     virtual ~PageHost() = default;
 
-    // The modal notice (caption, text as GBK); true when the user pressed "确定".
-    virtual bool ShowNotice(const std::string& caption, const std::string& text) = 0;
+    // The modal notice; true when the user pressed "确定". The host converts to GBK, where the notice's
+    // byte rules apply.
+    virtual bool ShowNotice(const QString& caption, const QString& text) = 0;
+    // The same for texts the logic made (GBK).
+    bool ShowNotice(const std::string& caption, const std::string& text) {
+        return ShowNotice(FromGbk(caption), FromGbk(text));
+    }
     // Makes the named page the visible page, nothing else.
     virtual void ShowPage(const QString& pageName) = 0;
     // Runs the named page's opening step (filling it from the settings or the database), then shows it.

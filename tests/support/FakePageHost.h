@@ -19,8 +19,9 @@ public:
         std::string text;    // GBK
     };
 
-    bool ShowNotice(const std::string& caption, const std::string& text) override {
-        notices.push_back({caption, text});
+    using PageHost::ShowNotice;
+    bool ShowNotice(const QString& caption, const QString& text) override {
+        notices.push_back({ToGbk(caption), ToGbk(text)});
         return answer;
     }
     void ShowPage(const QString& pageName) override { shownPages.push_back(pageName); }
