@@ -17,7 +17,7 @@ class TProgramManagePage : public QWidget {
 public:
     explicit TProgramManagePage(vh::PageHost& host, QWidget* parent = nullptr);
 
-    // The add dialog that "新增" opens (created once at start-up, see main.cpp).
+    // The add dialog that "新增" opens (created once at start-up by the assembly).
     void SetAddDialog(TfrmAddWorkProgram* dialog) { addDialog_ = dialog; }
 
     // The page's opening: sLB3 from the catalogue; the fields keep their content.

@@ -17,7 +17,7 @@ public:
     TUnworkHandler(TSettingsAccessor& settings, TfrmDealUnwork& notice);
 
     // Told the mode value at every read, so the work-program page can check its radio button
-    // (main.cpp wires it to TWorkProgramPage::CheckReactionRadio).
+    // (the assembly wires it to TWorkProgramPage::CheckReactionRadio).
     void SetModeListener(std::function<void(int)> listener) { modeListener_ = std::move(listener); }
     // How long a close request waits for the target window before giving up.
     void SetCloseTimeout(std::chrono::milliseconds timeout) { closeTimeout_ = timeout; }
