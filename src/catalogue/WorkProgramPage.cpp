@@ -138,8 +138,11 @@ int TWorkProgramPage::CheckedReactionMode() const {
 void TWorkProgramPage::sLB1DblClick() {
     if (!HasSelection(sLB1))
         return;
+    std::vector<std::string> listedWork;
+    for (int i = 0; i < sLB2->count(); ++i)
+        listedWork.push_back(vh::ToGbk(sLB2->item(i)->text()));
     try {
-        if (!vh::monitor::MarkWorkProgram(SelectedText(sLB1)))
+        if (!vh::monitor::MarkWorkProgram(SelectedText(sLB1), listedWork))
             return;
     } catch (const std::exception& e) {
         vh::ShowApplicationError(e.what());

@@ -185,18 +185,9 @@ void WriteReactionMode(const TSettingsAccessor& settings, int mode) {
     settings.WriteNumber(keys::Unwork, mode);
 }
 
-bool MarkWorkProgram(const std::string& programName) {
-    TStringList work;
-    bool listed = false;
-    try {
-        listed = TDBFunc::ListPrograms(work, "1");
-    } catch (...) {
-        listed = false;
-    }
-    // An unreadable list counts as empty: the write then says whether the entry can be marked.
-    if (listed && std::any_of(work.begin(), work.end(), [&](const std::string& name) {
-            return vh::text::EqualsIgnoreAsciiCase(name, programName);
-        }))
+bool MarkWorkProgram(const std::string& programName, const std::vector<std::string>& listedWork) {
+    if (std::any_of(listedWork.begin(), listedWork.end(),
+                    [&](const std::string& name) { return vh::text::EqualsIgnoreAsciiCase(name, programName); }))
         return false;
     TDBFunc::SetProgramState(1, programName);
     return true;

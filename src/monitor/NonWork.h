@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "monitor/ForegroundInfo.h"
 #include "platform/WindowSystem.h"
@@ -76,9 +77,9 @@ int ReadReactionModeValue(const TSettingsAccessor& settings);
 // Stores the reaction mode. Throws when the settings file refuses the write.
 void WriteReactionMode(const TSettingsAccessor& settings, int mode);
 
-// Marks the catalogue entry programName as a work program, unless a work program of that name (ASCII case
-// ignored) is listed already. False when nothing was written. Throws only when a roll-back fails.
-bool MarkWorkProgram(const std::string& programName);
+// Marks the catalogue entry programName as a work program, unless it is among the work programs the user
+// sees listed (ASCII case ignored). False when nothing was written. Throws only when a roll-back fails.
+bool MarkWorkProgram(const std::string& programName, const std::vector<std::string>& listedWork);
 // Makes the entry an ordinary catalogue entry again. Throws only when a roll-back fails.
 void UnmarkWorkProgram(const std::string& programName);
 
