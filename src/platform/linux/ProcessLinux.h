@@ -1,8 +1,11 @@
 #pragma once
-// Facts about processes from /proc, shared by the window system backends.
+// Shared by the window system backends: facts about processes from /proc, and the bounded wait that
+// follows a close request.
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/WindowSystem.h"
@@ -17,5 +20,19 @@ std::vector<ProcessEntry> LinuxProcessSnapshot();
 bool LinuxTerminateProcess(std::uint32_t pid);
 // Name (GBK) and start of the process now running under pid.
 std::optional<ProcessIdentity> LinuxProcessIdentity(std::uint32_t pid);
+
+// Asks gone() every step until it holds (true) or timeout has passed (false): a window that does not
+// answer its close request must not stall the sampler.
+template <typename Gone>
+bool WaitUntilGone(Gone gone, std::chrono::milliseconds timeout, std::chrono::milliseconds step) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (gone())
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(step);
+    }
+}
 
 } // namespace vh::platform

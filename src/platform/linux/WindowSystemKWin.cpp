@@ -180,15 +180,12 @@ public:
         const Answer closed = Run("close", target);
         if (!closed.done || !closed.found)
             return false;
-        const auto deadline = Clock::now() + timeout;
-        for (;;) {
-            const Answer exists = Run("exists", target);
-            if (exists.done && !exists.found)
-                return true;
-            if (Clock::now() >= deadline)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        return WaitUntilGone(
+            [&] {
+                const Answer exists = Run("exists", target);
+                return exists.done && !exists.found;
+            },
+            timeout, std::chrono::milliseconds(50));
     }
 
     std::optional<ProcessIdentity> IdentifyProcess(std::uint32_t pid) override { return LinuxProcessIdentity(pid); }

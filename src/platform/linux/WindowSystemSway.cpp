@@ -209,15 +209,12 @@ public:
         if (!result || result->kind != json::Value::Kind::Array || result->array.empty() ||
             !result->array.front().BoolAt("success"))
             return false;
-        const auto deadline = Clock::now() + timeout;
-        for (;;) {
-            Refresh();
-            if (!windows_.count(w))
-                return true;
-            if (Clock::now() >= deadline)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
+        return WaitUntilGone(
+            [&] {
+                Refresh();
+                return !windows_.count(w);
+            },
+            timeout, std::chrono::milliseconds(20));
     }
 
     std::optional<ProcessIdentity> IdentifyProcess(std::uint32_t pid) override { return LinuxProcessIdentity(pid); }

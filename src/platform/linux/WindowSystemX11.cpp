@@ -249,14 +249,7 @@ public:
         }
         CheckConnection();
 
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        for (;;) {
-            if (Gone(id))
-                return true;
-            if (std::chrono::steady_clock::now() >= deadline)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        return WaitUntilGone([&] { return Gone(id); }, timeout, std::chrono::milliseconds(10));
     }
 
     std::optional<ProcessIdentity> IdentifyProcess(std::uint32_t pid) override { return LinuxProcessIdentity(pid); }
