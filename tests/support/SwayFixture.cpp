@@ -1,4 +1,5 @@
 #include "support/SwayFixture.h"
+#include "support/ChildSetup.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -60,22 +61,7 @@ pid_t SpawnAsDesktopUser(const std::vector<std::string>& argv, const std::vector
             throw std::runtime_error("fork failed");
         return pid;
     }
-    setpgid(0, 0);
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    for (int sig = 1; sig < NSIG; ++sig)
-        signal(sig, SIG_DFL);
-    if (getppid() != parent)
-        _exit(127);
-    const int devnull = open("/dev/null", O_RDWR);
-    dup2(devnull, 0);
-    dup2(outFd >= 0 ? outFd : devnull, 1);
-    if (!std::getenv("VH_TEST_CHILD_STDERR"))
-        dup2(devnull, 2);
-    for (int fd = 3; fd < 1024; ++fd)
-        close(fd);
+    BecomeTestChild(parent, outFd);
     if (drop && (setgroups(0, nullptr) != 0 || setgid(user.gid) != 0 || setuid(user.uid) != 0))
         _exit(126);
     // Dropping privileges clears the death signal.

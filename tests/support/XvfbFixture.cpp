@@ -1,4 +1,5 @@
 #include "support/XvfbFixture.h"
+#include "support/ChildSetup.h"
 
 #include <cerrno>
 #include <csignal>
@@ -36,27 +37,9 @@ pid_t SpawnProcess(const std::vector<std::string>& argv, const std::vector<std::
     const pid_t pid = fork();
     if (pid != 0)
         return pid;
-    setpgid(0, 0);
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    // Signals blocked or ignored by the test runner must not leak into the programs it starts.
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    for (int sig = 1; sig < NSIG; ++sig)
-        signal(sig, SIG_DFL);
-    if (getppid() != parent)
-        _exit(127);
+    BecomeTestChild(parent, outWrite, keepFd);
     for (const auto& e : env)
         putenv(const_cast<char*>(e.c_str()));
-    const int devnull = open("/dev/null", O_RDWR);
-    dup2(devnull, 0);
-    dup2(outWrite >= 0 ? outWrite : devnull, 1);
-    if (!std::getenv("VH_TEST_CHILD_STDERR"))
-        dup2(devnull, 2);
-    for (int fd = 3; fd < 1024; ++fd) {
-        if (fd != keepFd)
-            close(fd);
-    }
     execvp(args[0], args.data());
     _exit(127);
 }
