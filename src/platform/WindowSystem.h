@@ -23,6 +23,10 @@ struct WindowStyle {
     bool minimizeBox = false;
     bool sysMenu = false;
     bool disabled = false;
+
+    // The style of a backend that knows only popup or application window: an application window has the
+    // minimise box and window menu Windows gives it, a popup neither.
+    static WindowStyle PopupOrApplication(bool isPopup) { return {isPopup, !isPopup, !isPopup, false}; }
 };
 
 struct ProcessEntry {

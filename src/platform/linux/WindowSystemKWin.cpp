@@ -153,11 +153,7 @@ public:
     WindowStyle GetStyle(WindowId w) override {
         const auto it = known_.find(w);
         const bool popup = it == known_.end() || !it->second.normal;
-        WindowStyle s;
-        s.popup = popup;
-        s.minimizeBox = !popup;
-        s.sysMenu = !popup;
-        return s;
+        return WindowStyle::PopupOrApplication(popup);
     }
 
     std::string GetCaption(WindowId w, std::size_t maxBytes) override {

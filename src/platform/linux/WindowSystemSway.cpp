@@ -184,11 +184,7 @@ public:
             // Our own dialogs as Wayland clients (when no XWayland is there for them) come up floating; our main
             // window is tiled. Other programs' floating windows are ordinary application windows.
             popup = win.floating && win.pid == static_cast<std::uint32_t>(::getpid());
-        WindowStyle s;
-        s.popup = popup;
-        s.minimizeBox = !popup;
-        s.sysMenu = !popup;
-        return s;
+        return WindowStyle::PopupOrApplication(popup);
     }
 
     std::string GetCaption(WindowId w, std::size_t maxBytes) override {

@@ -172,12 +172,7 @@ public:
         // minimise nor switch to: menus, tooltips, splash screens and the like. Decorations say nothing here:
         // programs that draw their own title bar ask for none and are still application windows.
         const bool popup = (attr && attr->override_redirect) || popupType;
-        WindowStyle style;
-        style.popup = popup;
-        style.minimizeBox = !popup;
-        style.sysMenu = !popup;
-        style.disabled = false;
-        return style;
+        return WindowStyle::PopupOrApplication(popup);
     }
 
     std::string GetCaption(WindowId w, std::size_t maxBytes) override {

@@ -3,21 +3,7 @@
 namespace vh::platform {
 
 HRESULT STDMETHODCALLTYPE DownloadCallback::QueryInterface(REFIID riid, void** ppvObject) {
-    if (!ppvObject)
-        return E_POINTER;
-    // IUnknown as well: COM requires every object to answer for it.
-    if (riid == IID_IBindStatusCallback || riid == IID_IUnknown) {
-        *ppvObject = static_cast<IBindStatusCallback*>(this);
-        AddRef();
-        return S_OK;
-    }
-    if (riid == IID_IHttpNegotiate) {
-        *ppvObject = static_cast<IHttpNegotiate*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppvObject = nullptr;
-    return E_NOINTERFACE;
+    return QueryBindCallback(this, riid, ppvObject);
 }
 
 ULONG STDMETHODCALLTYPE DownloadCallback::AddRef() {

@@ -19,20 +19,7 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (!out)
-            return E_POINTER;
-        if (riid == IID_IBindStatusCallback || riid == IID_IUnknown) {
-            *out = static_cast<IBindStatusCallback*>(this);
-            AddRef();
-            return S_OK;
-        }
-        if (riid == IID_IHttpNegotiate) {
-            *out = static_cast<IHttpNegotiate*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        return QueryBindCallback(this, riid, out);
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
     ULONG STDMETHODCALLTYPE Release() override { return --refs_; }

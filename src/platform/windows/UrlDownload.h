@@ -24,6 +24,23 @@ struct UrlTransferState {
     bool Breaks(const TransferLimits& limits, ULONG progress, ULONG progressMax, ULONG statusCode);
 };
 
+// QueryInterface of a status-callback object that is an IBindStatusCallback and an IHttpNegotiate.
+template <typename Callback> HRESULT QueryBindCallback(Callback* self, REFIID riid, void** out) {
+    if (!out)
+        return E_POINTER;
+    // IUnknown as well: COM requires every object to answer for it.
+    if (riid == IID_IBindStatusCallback || riid == IID_IUnknown) {
+        *out = static_cast<IBindStatusCallback*>(self);
+    } else if (riid == IID_IHttpNegotiate) {
+        *out = static_cast<IHttpNegotiate*>(self);
+    } else {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    self->AddRef();
+    return S_OK;
+}
+
 // A status text of urlmon in GBK.
 std::string UrlStatusText(LPCWSTR text);
 
