@@ -34,7 +34,7 @@ void ConnectUnworkDialogs(TfrmDealUnwork& notice, TfrmAddWorkProgram& add) {
     QObject::connect(&add, &TfrmAddWorkProgram::WorkAddCancelled, &notice, &TfrmDealUnwork::ShowAgain);
 }
 
-TAppAssembly::TAppAssembly(TForm1& form) : form_(form) {
+TAppAssembly::TAppAssembly(TForm1& form, const vh::platform::AppLocations& where) : form_(form) {
     auto& settings = form.rzIniInfo;
 
     auto* monitorPage = new TMonitorSettingPage(form, settings);
@@ -57,7 +57,7 @@ TAppAssembly::TAppAssembly(TForm1& form) : form_(form) {
     form.hooks.LoadSchedule = [&settings] { LoadSchedule(settings); };
     form.hooks.StartupTask = [&settings] { return DecideStartupTask(settings); };
     form.hooks.DeclineStartupTask = [&settings] { DeclineStartupTask(settings); };
-    form.hooks.LoadTips = [] { LoadTips(TipList); };
+    form.hooks.LoadTips = [tips = where.File(kTipsFileName)] { LoadTipsFile(tips, TipList); };
     form.hooks.UpdateCheck = [&form, &settings] { ::Label1Click(form, settings); };
     form.hooks.DealWithUnwork = [this] {
         if (unwork_)
@@ -70,8 +70,9 @@ TAppAssembly::TAppAssembly(TForm1& form) : form_(form) {
     // While the database is away every tick fails, and the ticks go on inside the open box's loop: they
     // still try to store and hand over, but add no box of their own.
     auto writeWrongOpen = std::make_shared<bool>(false);
-    QObject::connect(form.tmrSave, &vh::TTimer::OnTimer, &form, [&form, writeWrongOpen] {
+    QObject::connect(form.tmrSave, &vh::TTimer::OnTimer, &form, [&form, writeWrongOpen, trace = where.traceFile] {
         SamplerHooks hooks;
+        hooks.trace = [&trace](const std::string& m) { WriteTraceLog(trace, m); };
         hooks.showMessage = [&form, writeWrongOpen](const std::string& text) {
             if (*writeWrongOpen)
                 return;

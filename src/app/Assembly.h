@@ -3,6 +3,8 @@
 // the handlers of the main window's timers and hooks.
 #include <memory>
 
+#include "platform/AppLocations.h"
+
 class TForm1;
 class TfrmAddWorkProgram;
 class TfrmDealUnwork;
@@ -15,8 +17,9 @@ void ConnectUnworkDialogs(TfrmDealUnwork& notice, TfrmAddWorkProgram& add);
 
 class TAppAssembly {
 public:
-    // Registers the pages and wires hooks and timers; call before TForm1::FormCreate.
-    explicit TAppAssembly(TForm1& form);
+    // Registers the pages and wires hooks and timers; call before TForm1::FormCreate. The tips and the
+    // trace are read and written where where says.
+    explicit TAppAssembly(TForm1& form, const vh::platform::AppLocations& where = vh::platform::ThisProcessLocations());
     ~TAppAssembly();
     TAppAssembly(const TAppAssembly&) = delete;
     TAppAssembly& operator=(const TAppAssembly&) = delete;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/AppLocations.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
 #include "platform/Text.h"
@@ -25,7 +26,8 @@ constexpr std::uintmax_t kTraceFileLimit = 8u * 1024u * 1024u;
 } // namespace
 
 SamplerHooks::SamplerHooks()
-    : insertSample(&TDBFunc::InsertSample), trace([](const std::string& m) { WriteTraceLog(m); }) {}
+    : insertSample(&TDBFunc::InsertSample),
+      trace([path = TraceFilePath()](const std::string& m) { WriteTraceLog(path, m); }) {}
 
 bool IsCandidateWindow(vh::platform::WindowId w) {
     const vh::platform::WindowStyle s = vh::platform::TheWindowSystem().GetStyle(w);
@@ -35,15 +37,18 @@ bool IsCandidateWindow(vh::platform::WindowId w) {
 }
 
 std::string TraceFilePath() {
-    return vh::platform::TraceFilePath();
+    return vh::platform::ThisProcessLocations().traceFile;
 }
 
 bool WriteTraceLog(const std::string& message) {
+    return WriteTraceLog(TraceFilePath(), message);
+}
+
+bool WriteTraceLog(const std::string& path, const std::string& message) {
     std::string entry = vh::FormatLongTime(vh::Now());
     entry += vh::platform::LineEnd();
     entry += message;
     entry += vh::platform::LineEnd();
-    const std::string path = TraceFilePath();
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (!ec && size > 0 && size + entry.size() > kTraceFileLimit) {

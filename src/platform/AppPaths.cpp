@@ -17,11 +17,8 @@ std::string& OverrideDir() {
 } // namespace
 
 std::string ExecutableDir() {
-    {
-        std::lock_guard lock(OverrideMutex());
-        if (!OverrideDir().empty())
-            return OverrideDir();
-    }
+    if (std::string dir = ExecutableDirOverride(); !dir.empty())
+        return dir;
     const std::string exe = ExecutablePath();
     const auto cut = exe.find_last_of(PathSeparator() == '\\' ? "\\/" : "/");
     if (cut == std::string::npos)
@@ -32,6 +29,11 @@ std::string ExecutableDir() {
 void OverrideExecutableDir(const std::string& dirWithSeparator) {
     std::lock_guard lock(OverrideMutex());
     OverrideDir() = dirWithSeparator;
+}
+
+std::string ExecutableDirOverride() {
+    std::lock_guard lock(OverrideMutex());
+    return OverrideDir();
 }
 
 bool FileExists(const std::string& path) {

@@ -1,5 +1,5 @@
 #pragma once
-// Where the program lives: the settings file, the database and the tips file lie beside the executable.
+// The running executable and its folder. Where the program's own files live is AppLocations.h.
 #include <string>
 
 namespace vh::platform {
@@ -12,11 +12,12 @@ std::string ExecutableDir();
 char PathSeparator();
 // The line end of the text files the program writes itself ("\r\n" on Windows, "\n" elsewhere).
 const char* LineEnd();
-// The sampler's trace file: "c:\logd.txt" on Windows, logd.txt in the application folder elsewhere.
-std::string TraceFilePath();
 
-// Tests and tools may point the application folder elsewhere; empty restores the executable's folder.
+// Tests and tools may point the application folder elsewhere; empty restores the executable's folder. An
+// application folder set this way is the user's own: every file of the program lies there.
 void OverrideExecutableDir(const std::string& dirWithSeparator);
+// The folder set with OverrideExecutableDir, empty when none is.
+std::string ExecutableDirOverride();
 
 bool FileExists(const std::string& path);
 

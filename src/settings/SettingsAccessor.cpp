@@ -1,6 +1,6 @@
 #include "settings/SettingsAccessor.h"
 
-#include "platform/AppPaths.h"
+#include "platform/AppLocations.h"
 #include "platform/ProfileString.h"
 #include "platform/Text.h"
 
@@ -63,5 +63,5 @@ void TSettingsAccessor::WriteText(const keys::TextKey& key, const std::string& v
 }
 
 std::string ConfigFilePath() {
-    return vh::platform::ExecutableDir() + "Config.ini";
+    return vh::platform::ThisProcessLocations().File(kConfigFileName);
 }

@@ -35,6 +35,8 @@ private:
     std::string path_;
 };
 
-// Config.ini in the application folder (computed afresh: the first reads come before start-up has set
-// the application folder).
+inline constexpr char kConfigFileName[] = "Config.ini";
+
+// Config.ini in the program's data folder (vh::platform::ThisProcessLocations, computed afresh: the first
+// reads come before start-up has set the application folder).
 std::string ConfigFilePath();

@@ -15,11 +15,11 @@ const int kDialect = 1;
 
 const char* const TDMMain::kStartupFile = "ABC.GDB";
 
-std::string TDMMain::FallbackFile() {
-    return vh::platform::ExecutableDir() + "data" + vh::platform::PathSeparator() + "abc.gdb";
+std::string TDMMain::FallbackFile() const {
+    return dataDir_ + "data" + vh::platform::PathSeparator() + "abc.gdb";
 }
 
-TDMMain::TDMMain(const std::function<void(const std::string& errorGbk)>& reportError)
+TDMMain::TDMMain(const std::function<void(const std::string& errorGbk)>& reportError, const std::string& dataDir)
     : firbSPInsert(firbdbTime, fibtrans2,
                    "EXECUTE PROCEDURE INSERTVALUE (:ATIMEDETAIL, :ACAPTION, :APROCESSNAME,:ADescription)"),
       firbSPDeleteAll(firbdbTime, fibtrans1, "delete  from timeinfo"),
@@ -30,10 +30,10 @@ TDMMain::TDMMain(const std::function<void(const std::string& errorGbk)>& reportE
                        "EXECUTE PROCEDURE UPDATEWORKPROGRAM (:APROCESSNAME,:APROGRAMNAME,:APROGRAMDES)"),
       firbSPSetState(firbdbTime, fibtrans1, "EXECUTE PROCEDURE UPDATESTATE (:ASTATE,:APROGRAMNAME)"),
       fibQryPublic(firbdbTime, fibtrans1, "select * from TPROGRAM where PROGRAMNAME=:APROGRAMNAME"),
-      fibDS1(firbdbTime, fibtrans1), fibDSPublic(firbdbTime, fibtrans1) {
+      fibDS1(firbdbTime, fibtrans1), fibDSPublic(firbdbTime, fibtrans1), dataDir_(dataDir) {
     g_instance = this;
     try {
-        Connect(vh::platform::ExecutableDir() + kStartupFile);
+        Connect(dataDir_ + kStartupFile);
     } catch (const std::exception& e) {
         if (reportError)
             reportError(vh::text::NativeToGbk(e.what()));

@@ -4,14 +4,16 @@
 #include <functional>
 #include <string>
 
+#include "platform/AppLocations.h"
 #include "storage/FbApi.h"
 
 class TDMMain {
 public:
-    // Opens "ABC.GDB" in the application folder. A failure (file missing or not a database, client library
-    // missing) goes to reportError with the library's text; the module is created all the same and stays
-    // without a connection.
-    explicit TDMMain(const std::function<void(const std::string& errorGbk)>& reportError = {});
+    // Opens "ABC.GDB" in the program's data folder (dataDir, with its trailing separator). A failure (file
+    // missing or not a database, client library missing) goes to reportError with the library's text; the
+    // module is created all the same and stays without a connection.
+    explicit TDMMain(const std::function<void(const std::string& errorGbk)>& reportError = {},
+                     const std::string& dataDir = vh::platform::ThisProcessLocations().dataDir);
     ~TDMMain();
     TDMMain(const TDMMain&) = delete;
     TDMMain& operator=(const TDMMain&) = delete;
@@ -20,16 +22,16 @@ public:
     static TDMMain* Instance();
 
     // The fallback opening: does nothing while connected, otherwise connects to data/abc.gdb below the
-    // application folder. Throws vh::fb::Error (GBK text) when that fails.
+    // data folder. Throws vh::fb::Error (GBK text) when that fails.
     void OpenFallback();
     // Tests: ends the connection (running transactions are rolled back); the module then behaves as
     // after a failed start-up opening.
     void CloseConnection() noexcept;
     bool Connected() const { return firbdbTime.IsOpen(); }
 
-    // The startup file's name, relative to the application folder, and the fallback file's full path.
+    // The startup file's name, relative to the data folder, and the fallback file's full path.
     static const char* const kStartupFile;
-    static std::string FallbackFile();
+    std::string FallbackFile() const;
 
     vh::fb::Attachment firbdbTime;
     vh::fb::Transaction fibtrans1{firbdbTime};
@@ -47,4 +49,6 @@ public:
 
 private:
     void Connect(const std::string& path);
+
+    std::string dataDir_;
 };

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/AppPaths.h"
+#include "platform/AppLocations.h"
 
 std::vector<std::string> TipList;
 int TipIndex = 0;
@@ -91,7 +91,7 @@ void LoadTipsFile(const std::string& path, std::vector<std::string>& list) {
 }
 
 void LoadTips(std::vector<std::string>& list) {
-    LoadTipsFile(vh::platform::ExecutableDir() + "SuccessTips.txt", list);
+    LoadTipsFile(vh::platform::ThisProcessLocations().File(kTipsFileName), list);
 }
 
 std::string NextTip(const std::vector<std::string>& list, int& index) {

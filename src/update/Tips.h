@@ -24,7 +24,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Reads SuccessTips.txt from the executable's folder into list. A missing file leaves list unchanged.
+inline constexpr char kTipsFileName[] = "SuccessTips.txt";
+
+// Reads SuccessTips.txt from the program's data folder into list. A missing file leaves list unchanged.
 // Throws EInOutError as described above.
 void LoadTips(std::vector<std::string>& list);
 // The same for a given file.

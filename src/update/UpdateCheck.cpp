@@ -3,6 +3,7 @@
 #include <exception>
 #include <stdexcept>
 
+#include "platform/AppLocations.h"
 #include "platform/AppPaths.h"
 #include "update/U_TDownFile.h"
 #include "update/UpdateServer.h"
@@ -36,7 +37,7 @@ bool CheckForUpdate(const TSettingsAccessor& settings, std::string& serverVersio
 namespace vh::update {
 
 std::string LocalVersionFilePath() {
-    return vh::platform::ExecutableDir() + "Version.ini";
+    return vh::platform::ThisProcessLocations().File(kVersionFileName);
 }
 
 CheckRequest PrepareCheck(const TSettingsAccessor& settings) {

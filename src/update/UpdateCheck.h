@@ -6,7 +6,7 @@
 
 #include "settings/SettingsAccessor.h"
 
-// Fetches the server's version file into Version.ini beside the executable and compares its
+// Fetches the server's version file into Version.ini in the data folder and compares its
 // SystemSet/Version with the running one from settings, byte for byte. serverVersion: the server's version
 // after a successful fetch, "-1" after a failed one, empty when the fetched file is missing afterwards.
 // Never throws.
@@ -14,7 +14,9 @@ bool CheckForUpdate(const TSettingsAccessor& settings, std::string& serverVersio
 
 namespace vh::update {
 
-// Version.ini in the executable's folder (not ApplicationDir: a check may run before start-up sets it).
+inline constexpr char kVersionFileName[] = "Version.ini";
+
+// Version.ini in the program's data folder (not ApplicationDir: a check may run before start-up sets it).
 std::string LocalVersionFilePath();
 
 // What one check needs from Config.ini and the folders, taken at the moment the check starts, so the
@@ -22,7 +24,7 @@ std::string LocalVersionFilePath();
 struct CheckRequest {
     std::string localVersion; // SystemSet/Version of Config.ini
     std::string serverBase;   // the update server; the check fails without a transfer unless IsServerBase
-    std::string versionFile;  // Version.ini beside the executable
+    std::string versionFile;  // Version.ini in the data folder
 };
 
 struct CheckResult {

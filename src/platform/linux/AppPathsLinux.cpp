@@ -27,8 +27,4 @@ const char* LineEnd() {
     return "\n";
 }
 
-std::string TraceFilePath() {
-    return ExecutableDir() + "logd.txt";
-}
-
 } // namespace vh::platform

@@ -29,8 +29,4 @@ const char* LineEnd() {
     return "\r\n";
 }
 
-std::string TraceFilePath() {
-    return "c:\\logd.txt";
-}
-
 } // namespace vh::platform
