@@ -92,6 +92,24 @@ TEST_F(SingleInstanceTest, ProgramsWeStartDoNotInheritTheMarker) {
     waitpid(pid, nullptr, 0);
 }
 
+// One program installed for everyone: each user runs one copy, and no user blocks another, also not one whose
+// shell kept our runtime folder in its environment (su).
+TEST_F(SingleInstanceTest, EachUserHasAMarkerOfTheirOwn) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "starting a process as another user needs root";
+    name = "VarnholtUsers" + std::to_string(getpid());
+    SingleInstance mine(name);
+    ASSERT_FALSE(mine.AlreadyExists());
+    const int rc = vh::test::RunUnprivileged([&] {
+        SingleInstance theirs(name);
+        if (theirs.AlreadyExists())
+            return 1;
+        return SingleInstance(name).AlreadyExists() ? 0 : 2;
+    });
+    EXPECT_EQ(rc, 0);
+    unlink(("/tmp/varnholt-65534/" + name + ".lock").c_str());
+}
+
 TEST_F(SingleInstanceTest, FallsBackToAPrivateTmpFolder) {
     unsetenv("XDG_RUNTIME_DIR");
     name = "VarnholtTest" + std::to_string(getpid());
@@ -100,6 +118,9 @@ TEST_F(SingleInstanceTest, FallsBackToAPrivateTmpFolder) {
         EXPECT_FALSE(first.AlreadyExists());
         EXPECT_TRUE(OtherProcessSeesItTaken());
     }
+    // A user with a runtime folder of the login manager's finds the marker there.
+    if (access(("/run/user/" + std::to_string(geteuid())).c_str(), F_OK) == 0)
+        GTEST_SKIP() << "this user has a runtime folder";
     const std::string folder = "/tmp/varnholt-" + std::to_string(geteuid());
     struct stat st {};
     ASSERT_EQ(stat(folder.c_str(), &st), 0);

@@ -11,13 +11,19 @@ namespace vh::platform {
 
 namespace {
 
-// A folder only this user can write: the runtime folder of the session, else one of our own in /tmp.
+bool OwnFolder(const std::string& dir) {
+    struct stat st {};
+    return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid();
+}
+
+// A folder of this user's alone, so that users never block each other: the session's runtime folder, else
+// the user's runtime folder (a shell without the variable still meets the copy started from the desktop),
+// else one of our own in /tmp. Someone else's folder (a runtime folder kept across su) is passed over.
 std::string LockFolder() {
-    if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run == '/') {
-        struct stat st {};
-        if (stat(run, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid())
-            return run;
-    }
+    if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run == '/' && OwnFolder(run))
+        return run;
+    if (const std::string run = "/run/user/" + std::to_string(geteuid()); OwnFolder(run))
+        return run;
     const std::string dir = "/tmp/varnholt-" + std::to_string(geteuid());
     mkdir(dir.c_str(), 0700);
     struct stat st {};
