@@ -10,6 +10,7 @@
 
 #include "app/Assembly.h"
 #include "app/Unit1.h"
+#include "platform/AppLocations.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
 #include "platform/Text.h"
@@ -17,9 +18,12 @@
 #include "toolkit/AppTermination.h"
 #include "toolkit/ErrorDisplay.h"
 #include "toolkit/QtText.h"
+#include "toolkit/QtTranslations.h"
 #include "toolkit/Skin.h"
 
+#include "settings/SettingsAccessor.h"
 #include "storage/uDBMoudle.h"
+#include "update/Tips.h"
 
 namespace {
 
@@ -59,6 +63,9 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     app.setApplicationName(QStringLiteral("Varnholt"));
+    // The desktop entry the package installs, so that a desktop shows our icon and name for the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.varnholt.Varnholt"));
+    vh::InstallQtTranslations(app);
 
     vh::platform::SingleInstance instance("Varnholt");
     if (instance.AlreadyExists()) {
@@ -87,19 +94,30 @@ int main(int argc, char** argv) {
         });
     }
 
+    // Installed, every user has files of their own: the first start copies the delivered ones. What cannot be
+    // copied is reported, and the start goes on: the database then reports its own missing file.
+    const vh::platform::AppLocations where = vh::platform::ThisProcessLocations();
+    try {
+        vh::platform::ProvideDeliveredFiles(where, {kConfigFileName, kTipsFileName, TDMMain::kStartupFile});
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, QStringLiteral("Varnholt"), QString::fromLocal8Bit(e.what()), QMessageBox::Ok);
+    }
+
     int rc = 0;
     {
         // 1. The database module; a failed opening is reported and start-up goes on.
-        TDMMain DMMain([](const std::string& gbk) {
-            QMessageBox::critical(nullptr, QStringLiteral("Varnholt"), vh::FromGbk(gbk), QMessageBox::Ok);
-        });
+        TDMMain DMMain(
+            [](const std::string& gbk) {
+                QMessageBox::critical(nullptr, QStringLiteral("Varnholt"), vh::FromGbk(gbk), QMessageBox::Ok);
+            },
+            where.dataDir);
         sessionSignals.Reclaim();
         // 2. The main window.
         TForm1 Form1;
 
         // 3-5. The long-lived dialogs exist before any start-up step can let a sample arrive (the
         // start-up dialogs run nested loops in which the timers fire).
-        TAppAssembly assembly(Form1);
+        TAppAssembly assembly(Form1, where);
         assembly.CreateDialogs();
 
         Form1.FormCreate();

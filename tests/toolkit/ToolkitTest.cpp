@@ -1,8 +1,12 @@
 // The toolkit's own rules: timers with the program's semantics, termination from a nested loop, the
-// guarded error display.
+// guarded error display, Qt's own texts in Chinese.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -10,6 +14,7 @@
 #include "app/ShellTestSupport.h"
 #include "toolkit/AppTermination.h"
 #include "toolkit/ErrorDisplay.h"
+#include "toolkit/QtTranslations.h"
 #include "toolkit/TTimer.h"
 
 using namespace vh::test;
@@ -71,4 +76,23 @@ TEST_F(ToolkitTest, GuardedHandlerShowsTheErrorAndGoesOn) {
     EXPECT_TRUE(vh::RunGuarded([] {}));
     ASSERT_EQ(ShownErrors().size(), 1u);
     EXPECT_EQ(ShownErrors()[0], "Unable to write to x");
+}
+
+// The buttons Qt draws in message boxes and Qt's own file dialog (the export's save dialog where the desktop
+// offers none of its own) speak Chinese once Debian's translations of Qt are installed.
+TEST_F(ToolkitTest, QtsOwnTextsAreChinese) {
+    ASSERT_TRUE(vh::InstallQtTranslations(*QCoreApplication::instance()));
+    QMessageBox box(QMessageBox::Question, QStringLiteral("信息"), QStringLiteral("?"),
+                    QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Save);
+    EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
+    EXPECT_EQ(box.button(QMessageBox::Save)->text(), QStringLiteral("保存"));
+    QFileDialog files;
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    files.setAcceptMode(QFileDialog::AcceptSave);
+    QStringList labels;
+    for (const QLabel* l : files.findChildren<QLabel*>())
+        labels << l->text();
+    EXPECT_TRUE(labels.contains(QStringLiteral("查看：")) || labels.contains(QStringLiteral("查找范围：")))
+        << labels.join(QLatin1Char('|')).toStdString();
 }
