@@ -263,9 +263,9 @@ bool ReplaceFile(const std::string& target, const std::string& data, const struc
         return false;
     bool ok = true;
     if (old) {
-        (void)fchmod(fd, old->st_mode & 07777);
-        if (geteuid() == 0)
-            (void)fchown(fd, old->st_uid, old->st_gid);
+        // Best effort: a file that cannot keep its mode or owner is still written.
+        [[maybe_unused]] const int modeKept = fchmod(fd, old->st_mode & 07777);
+        [[maybe_unused]] const int ownerKept = geteuid() == 0 ? fchown(fd, old->st_uid, old->st_gid) : 0;
     }
     ok = WriteAll(fd, data) && fsync(fd) == 0;
     if (close(fd) != 0)
