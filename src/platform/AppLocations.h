@@ -37,11 +37,11 @@ struct LocationFacts {
 // files that lie beside the executable).
 AppLocations DecideLocations(const LocationFacts& facts);
 
-// The facts of an executable's folder for the calling user and environment.
+// The facts of an executable's folder for the calling user and environment (Windows: always the user's own).
 LocationFacts FactsOf(const std::string& exeDir);
 
-// The locations of the running program. An application folder set with OverrideExecutableDir (tests, tools)
-// is taken as the user's own.
+// The locations of the running program, decided afresh at each call. An application folder set with
+// OverrideExecutableDir (tests, tools) is taken as the user's own. Windows keeps the trace at "c:\logd.txt".
 AppLocations ThisProcessLocations();
 
 // Installed: makes the data folder and the trace's folder (mode 0700) and copies every named delivered file

@@ -12,11 +12,7 @@
 
 namespace fs = std::filesystem;
 
-using vh::platform::AppLocations;
-using vh::platform::DecideLocations;
-using vh::platform::FactsOf;
-using vh::platform::LocationFacts;
-using vh::platform::ProvideDeliveredFiles;
+using namespace vh::platform;
 using vh::test::ReadAll;
 using vh::test::WriteAll;
 
@@ -87,9 +83,9 @@ TEST(AppLocations, TheRule) {
 }
 
 TEST(AppLocations, AnApplicationFolderSetForTestsIsTheUsersOwn) {
-    vh::platform::OverrideExecutableDir("/usr/lib/somewhere/");
-    const AppLocations where = vh::platform::ThisProcessLocations();
-    vh::platform::OverrideExecutableDir("");
+    OverrideExecutableDir("/usr/lib/somewhere/");
+    const AppLocations where = ThisProcessLocations();
+    OverrideExecutableDir("");
     EXPECT_FALSE(where.installed);
     EXPECT_EQ(where.dataDir, "/usr/lib/somewhere/");
     EXPECT_EQ(where.traceFile, "/usr/lib/somewhere/logd.txt");

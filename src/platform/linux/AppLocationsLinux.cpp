@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <stdexcept>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,31 +61,22 @@ bool CopyIfMissing(const std::string& from, const std::string& to) {
         errno = err;
         return false;
     }
-    char buf[1 << 16];
-    bool ok = true;
-    for (;;) {
-        ssize_t n = read(in, buf, sizeof buf);
+    struct stat st {};
+    bool ok = fstat(in, &st) == 0;
+    for (off_t left = st.st_size; ok && left > 0;) {
+        const ssize_t n = sendfile(out, in, nullptr, static_cast<std::size_t>(left));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            ok = n == 0;
-            break;
-        }
-        for (ssize_t done = 0; ok && done < n;) {
-            const ssize_t w = write(out, buf + done, static_cast<std::size_t>(n - done));
-            if (w < 0 && errno != EINTR)
-                ok = false;
-            else if (w > 0)
-                done += w;
-        }
-        if (!ok)
-            break;
+        ok = n > 0;
+        left -= n;
     }
     ok = ok && fsync(out) == 0;
     int err = errno;
     close(in);
     ok = close(out) == 0 && ok;
-    if (ok && link(tmp.c_str(), to.c_str()) != 0 && errno != EEXIST) {
+    // A folder on a file system without hard links gets the file renamed into place.
+    if (ok && link(tmp.c_str(), to.c_str()) != 0 && errno != EEXIST &&
+        !((errno == EPERM || errno == EOPNOTSUPP) && rename(tmp.c_str(), to.c_str()) == 0)) {
         ok = false;
         err = errno;
     }
