@@ -58,6 +58,9 @@ public:
     void FormCreate();
     // Shows the window unless start-up already sent it to the tray.
     void ShowAtStart();
+    // Once after start-up: on a desktop that hides other programs' windows, one notice says what to do, and
+    // where the fix only needs the user's consent (switching our GNOME extension on) it is offered.
+    void NoticeWindowSight();
 
     // PageHost
     using vh::PageHost::ShowNotice;
