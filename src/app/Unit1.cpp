@@ -24,6 +24,7 @@
 #include "platform/Memory.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
+#include "platform/WindowStow.h"
 #include "platform/WindowSystem.h"
 #include "settings/uLogin.h"
 #include "toolkit/AppTermination.h"
@@ -501,7 +502,7 @@ void TForm1::MinimizeToTray() {
             show();
             windowHandle()->installEventFilter(this);
         } else {
-            setWindowState(windowState() | Qt::WindowMinimized);
+            PutAwayWithoutTray();
         }
     }
     // The program waits in the tray for hours: once the hidden window's resources are released, give
@@ -519,17 +520,37 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
             this,
             [this] {
                 if (inTray_)
-                    setWindowState(windowState() | Qt::WindowMinimized);
+                    PutAwayWithoutTray();
             },
             Qt::QueuedConnection);
     }
     return QWidget::eventFilter(watched, e);
 }
 
+void TForm1::PutAwayWithoutTray() {
+    // Either way the user's window gets the front back, so the first sample is never this window.
+    if (vh::platform::DesktopStowsWindows())
+        StowWhenManaged(100);
+    else
+        setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+void TForm1::StowWhenManaged(int triesLeft) {
+    // sway takes an X11 window into its tree a moment after the window is on the X server's screen.
+    if (!inTray_ || vh::platform::StowOwnWindow(winId()))
+        return;
+    if (triesLeft <= 0)
+        setWindowState(windowState() | Qt::WindowMinimized);
+    else
+        QTimer::singleShot(50, this, [this, triesLeft] { StowWhenManaged(triesLeft - 1); });
+}
+
 void TForm1::RestoreFromTray() {
     inTray_ = false;
     iconifyOnExpose_ = false;
     pnlAway->hide();
+    if (windowHandle())
+        vh::platform::UnstowOwnWindow(winId());
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();

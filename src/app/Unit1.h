@@ -120,6 +120,9 @@ private:
     void BuildTray();
     void BuildStaticPages();
     void BuildAwayPanel();
+    // Iconifies the window, or stows it where iconifying does nothing (sway).
+    void PutAwayWithoutTray();
+    void StowWhenManaged(int triesLeft);
     void OnTrayActivated(int reason);
     void EnsureLogin();
     void EnsureInfo();
