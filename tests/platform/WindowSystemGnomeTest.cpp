@@ -41,7 +41,7 @@ std::string Gbk(const char* utf8) {
     return vh::text::Utf8ToGbk(utf8);
 }
 
-class GnomeSampling : public ::testing::Test {
+class GnomeSampling : public vh::test::DesktopSampling {
 protected:
     static void SetUpTestSuite() {
         gnome_ = new GnomeFixture(true);
@@ -64,12 +64,6 @@ protected:
         delete gnome_;
     }
 
-    void SetUp() override {
-        vh::platform::SetWindowSystem(vh::platform::CreateWindowSystem());
-        ForegroundInfo = TForegroundInfo{};
-    }
-    void TearDown() override { vh::platform::SetWindowSystem(nullptr); }
-
     static inline GnomeFixture* gnome_ = nullptr;
     static inline XChild* foot_ = nullptr;
     static inline XChild* gtk_ = nullptr;
@@ -80,23 +74,9 @@ TEST_F(GnomeSampling, TheWindowInFrontIsTheSample) {
     EXPECT_TRUE(vh::platform::TheWindowSystem().Sight().othersVisible);
     for (int round = 0; round < 2; ++round) {
         ASSERT_TRUE(gnome_->Activate(kFoot));
-        Sampled s = Sample();
-        ASSERT_TRUE(s.taken);
-        EXPECT_EQ(s.caption, Gbk(kFoot));
-        EXPECT_EQ(s.exeName, "foot");
-        EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(foot_->Pid()));
-        // The trace keeps its form: the /proc walk up to the window's process, then the sample.
-        const std::string pid = std::to_string(foot_->Pid());
-        ASSERT_GE(s.trace.size(), 2u);
-        EXPECT_EQ(s.trace[s.trace.size() - 2], pid + ",proid:" + pid + "name:" + s.caption);
-        EXPECT_EQ(s.trace.back(), "current_caption:" + s.caption + " name:foot");
-
+        vh::test::ExpectSampleOf(Sample(), foot_->Pid(), kFoot, "foot");
         ASSERT_TRUE(gnome_->Activate(kGtk));
-        s = Sample();
-        ASSERT_TRUE(s.taken);
-        EXPECT_EQ(s.caption, kGtk);
-        EXPECT_EQ(s.exeName, "gtk4-demo");
-        EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(gtk_->Pid()));
+        vh::test::ExpectSampleOf(Sample(), gtk_->Pid(), kGtk, "gtk4-demo");
     }
 
     // The add dialog's picker offers the programs with a window on screen, as on X11.

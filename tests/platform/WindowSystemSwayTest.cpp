@@ -34,7 +34,7 @@ std::string Gbk(const char* utf8) {
     return vh::text::Utf8ToGbk(utf8);
 }
 
-class SwaySampling : public ::testing::Test {
+class SwaySampling : public vh::test::DesktopSampling {
 protected:
     static void SetUpTestSuite() {
         sway_ = new SwayFixture(true);
@@ -44,6 +44,9 @@ protected:
         ASSERT_TRUE(sway_->WaitForWindow("app_id=vhfoot"));
         ASSERT_TRUE(sway_->WaitForWindow("app_id=gtk4-widget-factory"));
         app_ = vh::test::NewXApplication(sway_->XDisplay());
+        // A Wayland session of sway, as the program would find it.
+        setenv("WAYLAND_DISPLAY", sway_->WaylandDisplay().c_str(), 1);
+        setenv("SWAYSOCK", sway_->SocketPath().c_str(), 1);
     }
     static void TearDownTestSuite() {
         delete app_;
@@ -51,15 +54,6 @@ protected:
         delete foot_;
         delete sway_;
     }
-
-    void SetUp() override {
-        // A Wayland session of sway, as the program would find it.
-        setenv("WAYLAND_DISPLAY", sway_->WaylandDisplay().c_str(), 1);
-        setenv("SWAYSOCK", sway_->SocketPath().c_str(), 1);
-        vh::platform::SetWindowSystem(vh::platform::CreateWindowSystem());
-        ForegroundInfo = TForegroundInfo{};
-    }
-    void TearDown() override { vh::platform::SetWindowSystem(nullptr); }
 
     static void Focus(const std::string& criteria) { ASSERT_EQ(sway_->Command("[" + criteria + "] focus"), 0); }
 
@@ -82,25 +76,9 @@ protected:
 TEST_F(SwaySampling, TheFocusedWindowIsTheSample) {
     for (int round = 0; round < 2; ++round) {
         Focus("app_id=vhfoot");
-        Sampled s = Sample();
-        ASSERT_TRUE(s.taken);
-        EXPECT_EQ(s.caption, Gbk("vh 终端 foot"));
-        EXPECT_EQ(s.exeName, "foot");
-        EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(foot_->Pid()));
-        // The trace keeps its form: the /proc walk up to the window's process, then the sample.
-        const std::string pid = std::to_string(foot_->Pid());
-        ASSERT_GE(s.trace.size(), 2u);
-        for (std::size_t i = 0; i + 2 < s.trace.size(); ++i)
-            EXPECT_NE(s.trace[i].find(",proid:" + pid + "name:" + s.caption), std::string::npos) << s.trace[i];
-        EXPECT_EQ(s.trace[s.trace.size() - 2], pid + ",proid:" + pid + "name:" + s.caption);
-        EXPECT_EQ(s.trace.back(), "current_caption:" + s.caption + " name:foot");
-
+        vh::test::ExpectSampleOf(Sample(), foot_->Pid(), "vh 终端 foot", "foot");
         Focus("app_id=gtk4-widget-factory");
-        s = Sample();
-        ASSERT_TRUE(s.taken);
-        EXPECT_EQ(s.caption, "GTK Widget Factory");
-        EXPECT_EQ(s.exeName, "gtk4-widget-factory");
-        EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(gtk_->Pid()));
+        vh::test::ExpectSampleOf(Sample(), gtk_->Pid(), "GTK Widget Factory", "gtk4-widget-factory");
     }
 }
 
