@@ -90,11 +90,13 @@ public:
     GnomeWindowSystem() : bus_(dbus::ConnectSessionBus()) {}
     ~GnomeWindowSystem() override { dbus::Disconnect(bus_); }
 
-    // The window in front first, then the application windows on screen from the top.
+    // The window in front first, then the application windows on screen from the top. An older extension
+    // may mean something else by its answers: nothing is taken from it.
     void EnumTopWindows(const std::function<bool(WindowId)>& visit) override {
         reported_.clear();
         order_.clear();
-        if (const Message front = CallOurs("Front"); front.Returned()) {
+        if (const Message front = AnsweredVersion() >= gnome::kVersion ? CallOurs("Front") : Message();
+            front.Returned()) {
             DBusMessageIter it;
             WindowId id = 0;
             Reported s;
