@@ -24,6 +24,8 @@
 #include "platform/Memory.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
+#include "platform/WindowStow.h"
+#include "platform/WindowSystem.h"
 #include "settings/uLogin.h"
 #include "toolkit/AppTermination.h"
 #include "toolkit/ErrorDisplay.h"
@@ -72,6 +74,26 @@ QIcon TrayPicture() {
         icon.addPixmap(pm);
     }
     return icon;
+}
+
+// The notice for a desktop that hides other programs' windows: what is wrong, and what the user can do.
+QString SightNoticeText(vh::platform::SightRemedy remedy) {
+    using vh::platform::SightRemedy;
+    switch (remedy) {
+    case SightRemedy::LogInAgain:
+        return QStringLiteral("岚舟记的GNOME扩展已安装，请注销后重新登录，之后才能记录前台程序。");
+    case SightRemedy::EnableExtension:
+        return QStringLiteral("岚舟记的GNOME扩展没有启用，记录不到前台程序。现在启用吗？");
+    case SightRemedy::UpdateExtension:
+        return QStringLiteral("岚舟记的GNOME扩展版本不对，请重新安装岚舟记，然后注销并重新登录。");
+    case SightRemedy::InstallExtension:
+        return QStringLiteral("没有找到岚舟记的GNOME扩展，请重新安装岚舟记，然后注销并重新登录。");
+    case SightRemedy::ExtensionFailed:
+        return QStringLiteral("岚舟记的GNOME扩展出错了，时间监视记录不到前台程序。");
+    case SightRemedy::None:
+        break;
+    }
+    return QStringLiteral("此桌面不让本程序看到其他程序的窗口，时间监视记录不到前台程序。");
 }
 
 } // namespace
@@ -369,6 +391,25 @@ void TForm1::ShowAtStart() {
         show();
 }
 
+void TForm1::NoticeWindowSight() {
+    vh::platform::WindowSight sight;
+    try {
+        sight = vh::platform::TheWindowSystem().Sight();
+    } catch (const std::exception&) {
+        return; // no display yet: the sampler meets that on its own
+    }
+    if (sight.othersVisible)
+        return;
+    const bool agreed = ShowNotice(QStringLiteral("注意哦"), SightNoticeText(sight.remedy));
+    if (agreed && sight.remedy == vh::platform::SightRemedy::EnableExtension) {
+        try {
+            vh::platform::TheWindowSystem().EnableSight();
+        } catch (const std::exception&) {
+            // The session bus went away meanwhile: nothing to switch on.
+        }
+    }
+}
+
 bool TForm1::ShowNotice(const QString& caption, const QString& text) {
     EnsureInfo();
     if (FrmInfo->isVisible() || vh::ApplicationTerminated())
@@ -461,7 +502,7 @@ void TForm1::MinimizeToTray() {
             show();
             windowHandle()->installEventFilter(this);
         } else {
-            setWindowState(windowState() | Qt::WindowMinimized);
+            PutAwayWithoutTray();
         }
     }
     // The program waits in the tray for hours: once the hidden window's resources are released, give
@@ -479,17 +520,37 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
             this,
             [this] {
                 if (inTray_)
-                    setWindowState(windowState() | Qt::WindowMinimized);
+                    PutAwayWithoutTray();
             },
             Qt::QueuedConnection);
     }
     return QWidget::eventFilter(watched, e);
 }
 
+void TForm1::PutAwayWithoutTray() {
+    // Either way the user's window gets the front back, so the first sample is never this window.
+    if (vh::platform::DesktopStowsWindows())
+        StowWhenManaged(100);
+    else
+        setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+void TForm1::StowWhenManaged(int triesLeft) {
+    // sway takes an X11 window into its tree a moment after the window is on the X server's screen.
+    if (!inTray_ || vh::platform::StowOwnWindow(winId()))
+        return;
+    if (triesLeft <= 0)
+        setWindowState(windowState() | Qt::WindowMinimized);
+    else
+        QTimer::singleShot(50, this, [this, triesLeft] { StowWhenManaged(triesLeft - 1); });
+}
+
 void TForm1::RestoreFromTray() {
     inTray_ = false;
     iconifyOnExpose_ = false;
     pnlAway->hide();
+    if (windowHandle())
+        vh::platform::UnstowOwnWindow(winId());
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();

@@ -58,6 +58,9 @@ public:
     void FormCreate();
     // Shows the window unless start-up already sent it to the tray.
     void ShowAtStart();
+    // Once after start-up: on a desktop that hides other programs' windows, one notice says what to do, and
+    // where the fix only needs the user's consent (switching our GNOME extension on) it is offered.
+    void NoticeWindowSight();
 
     // PageHost
     using vh::PageHost::ShowNotice;
@@ -117,6 +120,9 @@ private:
     void BuildTray();
     void BuildStaticPages();
     void BuildAwayPanel();
+    // Iconifies the window, or stows it where iconifying does nothing (sway).
+    void PutAwayWithoutTray();
+    void StowWhenManaged(int triesLeft);
     void OnTrayActivated(int reason);
     void EnsureLogin();
     void EnsureInfo();

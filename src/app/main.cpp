@@ -13,7 +13,6 @@
 #include "platform/AppLocations.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
-#include "platform/Text.h"
 #include "platform/WindowSystem.h"
 #include "toolkit/AppTermination.h"
 #include "toolkit/ErrorDisplay.h"
@@ -127,18 +126,7 @@ int main(int argc, char** argv) {
         if (!vh::ApplicationTerminated()) {
             Form1.ShowAtStart();
             // Once, when the loop runs: a desktop that hides other programs' windows records nothing.
-            QTimer::singleShot(0, &Form1, [&Form1] {
-                bool blind = false;
-                try {
-                    blind = !vh::platform::TheWindowSystem().Sight().othersVisible;
-                } catch (const std::exception&) {
-                    // No display yet: the sampler meets that on its own.
-                }
-                if (blind)
-                    Form1.ShowNotice(
-                        vh::text::Utf8ToGbk("注意哦"),
-                        vh::text::Utf8ToGbk("此桌面不让本程序看到其他程序的窗口，时间监视记录不到前台程序。"));
-            });
+            QTimer::singleShot(0, &Form1, [&Form1] { Form1.NoticeWindowSight(); });
             rc = app.exec();
         }
     }

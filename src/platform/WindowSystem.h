@@ -1,7 +1,7 @@
 #pragma once
 // What the sampler and the non-work handling ask of the window system and the process list.
-// Backends: Windows (Win32), Linux (X11 with EWMH; sway's IPC or a KWin script on Wayland; /proc), and a
-// scripted fake for unit tests.
+// Backends: Windows (Win32), Linux (X11 with EWMH; sway's IPC, a KWin script or our GNOME Shell extension on
+// Wayland; /proc), and a scripted fake for unit tests.
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -41,11 +41,22 @@ struct ProcessIdentity {
     std::chrono::system_clock::time_point started;
 };
 
+// What the user can do so that the program sees the windows of others (GNOME: about our Shell extension).
+enum class SightRemedy {
+    None,            // nothing: the desktop shows no program the windows of others
+    LogInAgain,      // the extension is installed (or updated); GNOME loads it at the next log-in
+    EnableExtension, // the Shell has it but it is switched off: EnableSight() switches it on
+    UpdateExtension, // the extension is older than the program or made for another GNOME version
+    InstallExtension,
+    ExtensionFailed, // the Shell could not run it
+};
+
 // Whether the desktop lets this program see the windows of other programs. Wayland desktops without a
 // way in that we know of do not: nothing can be sampled there.
 struct WindowSight {
     bool othersVisible = true;
     std::string reason; // why not, in English, for the README's reader and the log
+    SightRemedy remedy = SightRemedy::None;
 };
 
 class WindowSystem {
@@ -75,11 +86,14 @@ public:
 
     // Asked once after start-up; backends that always see every window keep this answer.
     virtual WindowSight Sight() { return {}; }
+    // Does what Sight() offers as SightRemedy::EnableExtension, once the user agreed. True when the windows
+    // of others are visible afterwards.
+    virtual bool EnableSight() { return false; }
 };
 
 // The backend of the running platform. On Linux a Wayland session (WAYLAND_DISPLAY set or XDG_SESSION_TYPE
-// wayland) gets sway's IPC ($SWAYSOCK), KWin's scripting (KDE Plasma) or a backend that sees no window;
-// otherwise X11 on $DISPLAY (throws when there is none).
+// wayland) gets sway's IPC ($SWAYSOCK), KWin's scripting (KDE Plasma), our GNOME Shell extension (GNOME) or
+// a backend that sees no window; otherwise X11 on $DISPLAY (throws when there is none).
 std::unique_ptr<WindowSystem> CreateWindowSystem();
 
 // True on a Wayland session with XWayland at hand: the program's own windows are then better X11 clients,

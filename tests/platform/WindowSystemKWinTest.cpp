@@ -10,32 +10,16 @@
 
 #include "monitor/Sampler.h"
 #include "platform/Text.h"
+#include "platform/WaylandSampling.h"
 #include "support/KWinFixture.h"
 
 using namespace std::chrono_literals;
 using vh::test::KWinFixture;
+using vh::test::Sample;
 using vh::test::WaitUntil;
 using vh::test::XChild;
 
 namespace {
-
-struct Sampled {
-    bool taken = false;
-    std::string caption, exeName;
-};
-
-Sampled Sample() {
-    Sampled s;
-    SamplerHooks hooks;
-    hooks.insertSample = [&](const std::string&, const std::string& c, const std::string& p, const std::string&) {
-        s.taken = true;
-        s.caption = c;
-        s.exeName = p;
-    };
-    hooks.trace = {};
-    TakeSample(hooks);
-    return s;
-}
 
 TEST(KWinSampling, TheActiveWindowIsTheSampleAndClosesOnRequest) {
     KWinFixture kwin;

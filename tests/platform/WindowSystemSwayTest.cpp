@@ -1,6 +1,7 @@
 // Sampling under a real headless sway with real Wayland clients (foot, the GTK 4 widget factory) and our own
-// dialogs as X11 clients through XWayland: the backend chosen from the session's environment, the focused
-// window as the sample, our notices passed over, the close request ending the client.
+// windows as X11 clients through XWayland: the backend chosen from the session's environment, the focused
+// window as the sample, our notices passed over, the close request ending the client, and the main window put
+// away into the scratchpad where there is no tray.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -11,14 +12,18 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/uInfoFrm.h"
+#include "app/Unit1.h"
 #include "monitor/Sampler.h"
-#include "monitor/uDealUnwork.h"
-#include "platform/Clock.h"
+#include "platform/OurWindowsSampling.h"
 #include "platform/Text.h"
+#include "platform/WaylandSampling.h"
 #include "support/SwayFixture.h"
+#include "support/XApplication.h"
+#include "toolkit/TrayHost.h"
 
 using namespace std::chrono_literals;
+using vh::test::Sample;
+using vh::test::Sampled;
 using vh::test::SwayFixture;
 using vh::test::WaitUntil;
 using vh::test::XChild;
@@ -29,13 +34,7 @@ std::string Gbk(const char* utf8) {
     return vh::text::Utf8ToGbk(utf8);
 }
 
-struct Sampled {
-    bool taken = false;
-    std::string caption, exeName;
-    std::vector<std::string> trace;
-};
-
-class SwaySampling : public ::testing::Test {
+class SwaySampling : public vh::test::DesktopSampling {
 protected:
     static void SetUpTestSuite() {
         sway_ = new SwayFixture(true);
@@ -44,75 +43,46 @@ protected:
         gtk_ = new XChild(sway_->SpawnClient({"gtk4-widget-factory"}));
         ASSERT_TRUE(sway_->WaitForWindow("app_id=vhfoot"));
         ASSERT_TRUE(sway_->WaitForWindow("app_id=gtk4-widget-factory"));
+        app_ = vh::test::NewXApplication(sway_->XDisplay());
+        // A Wayland session of sway, as the program would find it.
+        setenv("WAYLAND_DISPLAY", sway_->WaylandDisplay().c_str(), 1);
+        setenv("SWAYSOCK", sway_->SocketPath().c_str(), 1);
     }
     static void TearDownTestSuite() {
+        delete app_;
         delete gtk_;
         delete foot_;
         delete sway_;
     }
 
-    void SetUp() override {
-        // A Wayland session of sway, as the program would find it.
-        setenv("WAYLAND_DISPLAY", sway_->WaylandDisplay().c_str(), 1);
-        setenv("SWAYSOCK", sway_->SocketPath().c_str(), 1);
-        vh::platform::SetWindowSystem(vh::platform::CreateWindowSystem());
-        ForegroundInfo = TForegroundInfo{};
-    }
-    void TearDown() override { vh::platform::SetWindowSystem(nullptr); }
-
-    static Sampled Sample() {
-        Sampled s;
-        SamplerHooks hooks;
-        hooks.insertSample = [&](const std::string&, const std::string& c, const std::string& p, const std::string&) {
-            s.taken = true;
-            s.caption = c;
-            s.exeName = p;
-        };
-        hooks.trace = [&](const std::string& m) { s.trace.push_back(m); };
-        TakeSample(hooks);
-        return s;
-    }
-
     static void Focus(const std::string& criteria) { ASSERT_EQ(sway_->Command("[" + criteria + "] focus"), 0); }
+
+    // Until the window with these criteria is in sway's tree and has the focus.
+    static bool WaitForFocus(const std::string& criteria) {
+        return WaitUntil(
+            [&] {
+                QCoreApplication::processEvents();
+                return sway_->Command("[con_id=__focused__ " + criteria + "] nop") == 0;
+            },
+            20s);
+    }
 
     static inline SwayFixture* sway_ = nullptr;
     static inline XChild* foot_ = nullptr;
     static inline XChild* gtk_ = nullptr;
+    static inline QApplication* app_ = nullptr;
 };
 
 TEST_F(SwaySampling, TheFocusedWindowIsTheSample) {
     for (int round = 0; round < 2; ++round) {
         Focus("app_id=vhfoot");
-        Sampled s = Sample();
-        ASSERT_TRUE(s.taken);
-        EXPECT_EQ(s.caption, Gbk("vh 终端 foot"));
-        EXPECT_EQ(s.exeName, "foot");
-        EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(foot_->Pid()));
-        // The trace keeps its form: the /proc walk up to the window's process, then the sample.
-        const std::string pid = std::to_string(foot_->Pid());
-        ASSERT_GE(s.trace.size(), 2u);
-        for (std::size_t i = 0; i + 2 < s.trace.size(); ++i)
-            EXPECT_NE(s.trace[i].find(",proid:" + pid + "name:" + s.caption), std::string::npos) << s.trace[i];
-        EXPECT_EQ(s.trace[s.trace.size() - 2], pid + ",proid:" + pid + "name:" + s.caption);
-        EXPECT_EQ(s.trace.back(), "current_caption:" + s.caption + " name:foot");
-
+        vh::test::ExpectSampleOf(Sample(), foot_->Pid(), "vh 终端 foot", "foot");
         Focus("app_id=gtk4-widget-factory");
-        s = Sample();
-        ASSERT_TRUE(s.taken);
-        EXPECT_EQ(s.caption, "GTK Widget Factory");
-        EXPECT_EQ(s.exeName, "gtk4-widget-factory");
-        EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(gtk_->Pid()));
+        vh::test::ExpectSampleOf(Sample(), gtk_->Pid(), "GTK Widget Factory", "gtk4-widget-factory");
     }
 }
 
 TEST_F(SwaySampling, OurNoticesAreNotTheSample) {
-    // Our windows are X11 clients through XWayland, as the program starts them on a Wayland session.
-    setenv("DISPLAY", sway_->XDisplay().c_str(), 1);
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    int argc = 1;
-    char arg0[] = "test";
-    char* argv[] = {arg0, nullptr};
-    QApplication app(argc, argv);
     const std::string ours = "pid=" + std::to_string(getpid());
 
     // The X11 window types decide for X11 clients, as on an X server: a notification is passed over even when
@@ -132,47 +102,53 @@ TEST_F(SwaySampling, OurNoticesAreNotTheSample) {
     EXPECT_EQ(s.caption, Gbk("vh 终端 foot"));
     x11.Stop();
 
-    Focus("app_id=vhfoot");
-    TfrmDealUnwork unwork;
-    unwork.ShowUnworkNotice(Gbk("注意哦"), Gbk("提醒"), 0, "foot", Gbk("vh 终端 foot"), 1, vh::Now());
-    TFrmInfo info;
-    info.SetTexts(Gbk("信息"), Gbk("通知"));
-    for (QWidget* d : std::vector<QWidget*>{&unwork, &info}) {
-        SCOPED_TRACE(d->objectName().toStdString());
-        d->show();
-        // In sway's tree and holding the focus: passed over all the same.
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                app.processEvents();
-                return sway_->Command("[" + ours + " floating] focus") == 0;
-            },
-            20s));
-        std::system(("swaymsg -s " + sway_->SocketPath() + " -t get_tree -r > /tmp/wl-try/tree-" +
-                     d->objectName().toStdString() + ".json")
-                        .c_str());
-        s = Sample();
-        ASSERT_TRUE(s.taken);
-        EXPECT_EQ(s.caption, Gbk("vh 终端 foot")) << "the window focused before it";
-        d->hide();
-        app.processEvents();
-        Focus("app_id=vhfoot");
-    }
-
-    // The control: a window of ours that is an application window is sampled like any other.
-    QWidget plain(nullptr, Qt::Window);
-    plain.setWindowTitle(QStringLiteral("own window"));
-    plain.resize(300, 200);
-    plain.show();
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            app.processEvents();
-            return sway_->Command("[" + ours + " title=\"own window\"] focus") == 0;
+    vh::test::ExpectOurNoticesPassedOver(
+        [&](QWidget& w) {
+            return sway_->Command("[" + ours + " title=\"" + w.windowTitle().toStdString() + "\"] focus") == 0;
         },
-        20s));
-    s = Sample();
-    EXPECT_EQ(s.caption, "own window");
-    plain.hide();
-    app.processEvents();
+        [] { Focus("app_id=vhfoot"); }, "vh 终端 foot");
+}
+
+TEST_F(SwaySampling, WithoutATrayTheMainWindowWaitsInTheScratchpad) {
+    struct NoTray : vh::TrayHost {
+        bool Available() const override { return false; }
+    };
+    vh::SetTrayHost(std::make_unique<NoTray>());
+    const std::string ours = "pid=" + std::to_string(getpid());
+    Focus("app_id=vhfoot");
+    {
+        TForm1 form;
+        // As start-up puts it away: in sway's tree but not shown, and the user's window has the front again.
+        for (int round = 0; round < 2; ++round) {
+            form.MinimizeToTray();
+            ASSERT_TRUE(WaitUntil(
+                [&] {
+                    QCoreApplication::processEvents();
+                    auto& ws = vh::platform::TheWindowSystem();
+                    bool hidden = false;
+                    ws.EnumTopWindows([&](vh::platform::WindowId w) {
+                        hidden =
+                            hidden || (ws.GetProcessId(w) == static_cast<std::uint32_t>(getpid()) && !ws.IsVisible(w));
+                        return true;
+                    });
+                    return hidden;
+                },
+                20s));
+            ASSERT_TRUE(WaitForFocus("app_id=vhfoot"));
+            EXPECT_EQ(Sample().caption, Gbk("vh 终端 foot"));
+
+            // Restoring brings it back from there, in front.
+            form.RestoreFromTray();
+            ASSERT_TRUE(WaitForFocus(ours));
+            EXPECT_EQ(Sample().caption, Gbk("*Varnholt--岚舟记*"));
+            // Restoring a window that is shown leaves it shown.
+            form.RestoreFromTray();
+            QCoreApplication::processEvents();
+            EXPECT_EQ(sway_->Command("[con_id=__focused__ " + ours + "] nop"), 0);
+        }
+    }
+    vh::SetTrayHost(nullptr);
+    QCoreApplication::processEvents();
 }
 
 TEST_F(SwaySampling, WindowsNotShownAreNotSampled) {

@@ -18,25 +18,11 @@ namespace {
 constexpr const char* kSocket = "vh-kwin";
 }
 
-KWinFixture::KWinFixture() {
-    if (const char* b = std::getenv("DBUS_SESSION_BUS_ADDRESS")) {
-        hadBus_ = true;
-        savedBus_ = b;
-    }
-    const DesktopUser user = TheDesktopUser();
-    std::string pattern = (fs::temp_directory_path() / "vh-kwin-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("no private folder for KWin");
-    dir_ = pattern;
-    runtimeDir_ = dir_ + "/run";
-    home_ = dir_ + "/home";
-    fs::create_directories(runtimeDir_);
-    fs::create_directories(home_);
+KWinFixture::KWinFixture() : folders_(MakeDesktopFolders("vh-kwin")) {
+    dir_ = folders_.dir;
+    runtimeDir_ = folders_.runtimeDir;
+    home_ = folders_.home;
     fs::create_directories(dir_ + "/bin");
-    chmod(dir_.c_str(), 0755);
-    chmod(runtimeDir_.c_str(), 0700);
-    if (chown(runtimeDir_.c_str(), user.uid, user.gid) != 0 || chown(home_.c_str(), user.uid, user.gid) != 0)
-        throw std::runtime_error("cannot hand the private folders to the desktop user");
 
     // kwin_wayland carries a file capability (CAP_SYS_RESOURCE) that a container may not grant, and then it
     // cannot be started at all; a plain copy has none. KWin's own platform plugin wants the name kept.
@@ -47,27 +33,13 @@ KWinFixture::KWinFixture() {
     // A bus that lets in the desktop user (KWin, its clients) and the test's own user.
     const std::string busSocket = runtimeDir_ + "/bus";
     const std::string config = dir_ + "/bus.conf";
-    {
-        std::ofstream out(config);
-        out << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-               " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-               "<busconfig><type>session</type><listen>unix:path="
-            << busSocket
-            << "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow user=\"*\"/>"
-               "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/>"
-               "</policy></busconfig>\n";
-    }
+    std::ofstream(config) << PrivateBusConfig(busSocket);
     chmod(config.c_str(), 0644);
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe failed");
-    const pid_t busPid =
-        SpawnAsDesktopUser({"dbus-daemon", "--nofork", "--print-address=1", "--config-file=" + config}, {}, fds[1]);
-    close(fds[1]);
-    dbus_ = XChild(busPid, fds[0]);
+    dbus_ =
+        SpawnAsDesktopUserWithOutput({"dbus-daemon", "--nofork", "--print-address=1", "--config-file=" + config}, {});
     if (!dbus_.ReadLine(bus_, std::chrono::seconds(10)) || bus_.empty())
         throw std::runtime_error("no session bus");
-    setenv("DBUS_SESSION_BUS_ADDRESS", bus_.c_str(), 1);
+    busVariable_.emplace(bus_);
 
     const pid_t kwinPid =
         SpawnAsDesktopUser({kwin, "--virtual", "--socket", kSocket, "--width", "1024", "--height", "768",
@@ -92,44 +64,16 @@ KWinFixture::~KWinFixture() {
     dbus_.Stop();
     std::error_code ignored;
     fs::remove_all(dir_, ignored);
-    if (hadBus_)
-        setenv("DBUS_SESSION_BUS_ADDRESS", savedBus_.c_str(), 1);
-    else
-        unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
 XChild KWinFixture::SpawnClient(const std::vector<std::string>& argv) {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe failed");
-    const pid_t pid = SpawnAsDesktopUser(
-        argv,
-        {"HOME=" + home_, "XDG_RUNTIME_DIR=" + runtimeDir_, std::string("WAYLAND_DISPLAY=") + kSocket,
-         "XDG_CONFIG_HOME=" + home_ + "/.config", "XDG_CACHE_HOME=" + home_ + "/.cache",
-         "DBUS_SESSION_BUS_ADDRESS=" + bus_, "GDK_BACKEND=wayland", "GSK_RENDERER=cairo", "LIBGL_ALWAYS_SOFTWARE=1",
-         "NO_AT_BRIDGE=1", "GTK_A11Y=none", "GSETTINGS_BACKEND=memory", "LC_ALL=C.UTF-8"},
-        fds[1]);
-    close(fds[1]);
-    return XChild(pid, fds[0]);
+    return SpawnAsDesktopUserWithOutput(argv, WaylandClientEnv(folders_, kSocket, bus_));
 }
 
 int KWinFixture::DbusSend(const std::vector<std::string>& args, std::string* out) {
     std::vector<std::string> argv{"dbus-send", "--bus=" + bus_, "--print-reply", "--reply-timeout=5000"};
     argv.insert(argv.end(), args.begin(), args.end());
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe failed");
-    XChild c(SpawnAsDesktopUser(argv, {}, fds[1]), fds[0]);
-    close(fds[1]);
-    std::string line;
-    while (c.ReadLine(line, std::chrono::seconds(10))) {
-        if (out)
-            *out += line + "\n";
-    }
-    int status = 0;
-    if (!c.WaitExit(std::chrono::seconds(10), &status))
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return RunAsDesktopUser(argv, {}, out);
 }
 
 bool KWinFixture::RunScript(const std::string& script) {

@@ -2,6 +2,7 @@
 // A private headless KWin (kwin_wayland --virtual) on a private session bus, run as the desktop user, with
 // the Wayland programs a test starts in it. Everything it started is killed when it goes.
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,9 @@ public:
 private:
     int DbusSend(const std::vector<std::string>& args, std::string* out = nullptr);
 
-    std::string dir_, runtimeDir_, home_, bus_, savedBus_;
-    bool hadBus_ = false;
+    DesktopFolders folders_;
+    std::string dir_, runtimeDir_, home_, bus_;
+    std::optional<SessionBusVariable> busVariable_;
     XChild dbus_, kwin_;
     int scripts_ = 0;
 };

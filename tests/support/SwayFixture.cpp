@@ -70,21 +70,112 @@ pid_t SpawnAsDesktopUser(const std::vector<std::string>& argv, const std::vector
     _exit(127);
 }
 
-SwayFixture::SwayFixture(bool withXwayland) {
+std::vector<std::string> MergeEnv(std::vector<std::string> defaults, const std::vector<std::string>& extra) {
+    for (const auto& e : extra) {
+        const std::string name = e.substr(0, e.find('=') + 1);
+        bool replaced = false;
+        for (auto& d : defaults) {
+            if (d.compare(0, name.size(), name) == 0) {
+                d = e;
+                replaced = true;
+            }
+        }
+        if (!replaced)
+            defaults.push_back(e);
+    }
+    return defaults;
+}
+
+XChild SpawnAsDesktopUserWithOutput(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    const pid_t pid = SpawnAsDesktopUser(argv, env, fds[1]);
+    close(fds[1]);
+    return XChild(pid, fds[0]);
+}
+
+DesktopFolders MakeDesktopFolders(const std::string& prefix) {
     const DesktopUser user = TheDesktopUser();
-    std::string pattern = (fs::temp_directory_path() / "vh-sway-XXXXXX").string();
+    std::string pattern = (fs::temp_directory_path() / (prefix + "-XXXXXX")).string();
     if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("no private folder for sway");
-    dir_ = pattern;
-    runtimeDir_ = dir_ + "/run";
-    home_ = dir_ + "/home";
-    fs::create_directories(runtimeDir_);
-    fs::create_directories(home_);
-    // The folder itself must be passable for the user; the runtime folder belongs to it alone, as Wayland asks.
-    chmod(dir_.c_str(), 0755);
-    chmod(runtimeDir_.c_str(), 0700);
-    if (chown(runtimeDir_.c_str(), user.uid, user.gid) != 0 || chown(home_.c_str(), user.uid, user.gid) != 0)
-        throw std::runtime_error("cannot hand the private folders to the sway user");
+        throw std::runtime_error("no private folder for the desktop");
+    DesktopFolders f{pattern, pattern + "/run", pattern + "/home"};
+    fs::create_directories(f.runtimeDir);
+    fs::create_directories(f.home);
+    chmod(f.dir.c_str(), 0755);
+    chmod(f.runtimeDir.c_str(), 0700);
+    if (chown(f.runtimeDir.c_str(), user.uid, user.gid) != 0 || chown(f.home.c_str(), user.uid, user.gid) != 0)
+        throw std::runtime_error("cannot hand the private folders to the desktop user");
+    return f;
+}
+
+std::vector<std::string> WaylandClientEnv(const DesktopFolders& folders, const std::string& waylandDisplay,
+                                          const std::string& busAddress) {
+    return {"HOME=" + folders.home,
+            "XDG_RUNTIME_DIR=" + folders.runtimeDir,
+            "WAYLAND_DISPLAY=" + waylandDisplay,
+            "XDG_CONFIG_HOME=" + folders.home + "/.config",
+            "XDG_CACHE_HOME=" + folders.home + "/.cache",
+            "DBUS_SESSION_BUS_ADDRESS=" + busAddress,
+            "GDK_BACKEND=wayland",
+            "GSK_RENDERER=cairo",
+            "LIBGL_ALWAYS_SOFTWARE=1",
+            "NO_AT_BRIDGE=1",
+            "GTK_A11Y=none",
+            "GSETTINGS_BACKEND=memory",
+            "LC_ALL=C.UTF-8"};
+}
+
+bool WaitForXSocket(const std::string& display) {
+    const std::string socket = "/tmp/.X11-unix/X" + display.substr(1);
+    return WaitUntil([&] { return access(socket.c_str(), F_OK) == 0; }, std::chrono::seconds(20));
+}
+
+std::string PrivateBusConfig(const std::string& socketPath, bool services) {
+    const std::string config =
+        "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+        " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+        "<busconfig><type>session</type><listen>unix:path=" +
+        socketPath + "</listen><auth>EXTERNAL</auth>" + (services ? "<standard_session_servicedirs/>" : "") +
+        "<policy context=\"default\"><allow user=\"*\"/><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+        "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
+    return config;
+}
+
+SessionBusVariable::SessionBusVariable(const std::string& address) {
+    if (const char* b = std::getenv("DBUS_SESSION_BUS_ADDRESS")) {
+        had_ = true;
+        saved_ = b;
+    }
+    setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+}
+
+SessionBusVariable::~SessionBusVariable() {
+    if (had_)
+        setenv("DBUS_SESSION_BUS_ADDRESS", saved_.c_str(), 1);
+    else
+        unsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
+int RunAsDesktopUser(const std::vector<std::string>& argv, const std::vector<std::string>& env, std::string* out,
+                     std::chrono::milliseconds timeout) {
+    XChild c = SpawnAsDesktopUserWithOutput(argv, env);
+    std::string line;
+    while (c.ReadLine(line, timeout)) {
+        if (out)
+            *out += line + "\n";
+    }
+    int status = 0;
+    if (!c.WaitExit(timeout, &status))
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+SwayFixture::SwayFixture(bool withXwayland) : folders_(MakeDesktopFolders("vh-sway")) {
+    dir_ = folders_.dir;
+    runtimeDir_ = folders_.runtimeDir;
+    home_ = folders_.home;
 
     // On a fresh machine XWayland, run as the desktop user, would make the X socket folder its own; X
     // servers started later by root want it to be root's.
@@ -134,8 +225,7 @@ SwayFixture::SwayFixture(bool withXwayland) {
         if (!WaitUntil([&] { return ReadFirstLine(displayFile).size() > 1; }, std::chrono::seconds(20)))
             throw std::runtime_error("XWayland did not come up");
         xdisplay_ = ReadFirstLine(displayFile);
-        const std::string lock = "/tmp/.X11-unix/X" + xdisplay_.substr(1);
-        if (!WaitUntil([&] { return access(lock.c_str(), F_OK) == 0; }, std::chrono::seconds(20)))
+        if (!WaitForXSocket(xdisplay_))
             throw std::runtime_error("XWayland did not come up");
     }
 }
@@ -147,36 +237,13 @@ SwayFixture::~SwayFixture() {
 }
 
 XChild SwayFixture::SpawnClient(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe failed");
-    std::vector<std::string> all{"HOME=" + home_,
-                                 "XDG_RUNTIME_DIR=" + runtimeDir_,
-                                 "WAYLAND_DISPLAY=" + wayland_,
-                                 "XDG_CONFIG_HOME=" + home_ + "/.config",
-                                 "XDG_CACHE_HOME=" + home_ + "/.cache",
-                                 "DBUS_SESSION_BUS_ADDRESS=unix:path=" + runtimeDir_ + "/no-bus",
-                                 "GDK_BACKEND=wayland",
-                                 "GSK_RENDERER=cairo",
-                                 "LIBGL_ALWAYS_SOFTWARE=1",
-                                 "NO_AT_BRIDGE=1",
-                                 "GTK_A11Y=none",
-                                 "GSETTINGS_BACKEND=memory",
-                                 "LC_ALL=C.UTF-8"};
-    all.insert(all.end(), env.begin(), env.end());
-    const pid_t pid = SpawnAsDesktopUser(argv, all, fds[1]);
-    close(fds[1]);
-    return XChild(pid, fds[0]);
+    const std::string noBus = "unix:path=" + runtimeDir_ + "/no-bus";
+    return SpawnAsDesktopUserWithOutput(argv, MergeEnv(WaylandClientEnv(folders_, wayland_, noBus), env));
 }
 
 int SwayFixture::Command(const std::string& command) {
-    const pid_t pid = SpawnAsDesktopUser({"swaymsg", "-q", "-s", socket_, command}, {}, -1);
     // swaymsg runs as the session's user as well: the socket is sway's alone.
-    XChild c(pid, -1);
-    int status = 0;
-    if (!c.WaitExit(std::chrono::seconds(10), &status))
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return RunAsDesktopUser({"swaymsg", "-q", "-s", socket_, command});
 }
 
 bool SwayFixture::WaitForWindow(const std::string& criteria, std::chrono::milliseconds timeout) {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/linux/ProcessLinux.h"
+#include "platform/linux/WindowSystemGnome.h"
 #include "platform/linux/WindowSystemKWin.h"
 #include "platform/linux/WindowSystemSway.h"
 #include "platform/linux/WindowSystemX11.h"
@@ -71,6 +72,8 @@ LinuxDesktop DetectDesktop(const EnvReader& env) {
     const char* desktop = env("XDG_CURRENT_DESKTOP");
     if (ListHas(desktop, "KDE") || Set(env("KDE_FULL_SESSION")))
         return LinuxDesktop::KWin;
+    if (ListHas(desktop, "GNOME"))
+        return LinuxDesktop::Gnome;
     return LinuxDesktop::OtherWayland;
 }
 
@@ -89,6 +92,12 @@ std::unique_ptr<WindowSystem> CreateWindowSystem() {
             return CreateKWinWindowSystem();
         } catch (const std::exception&) {
             return CreateBlindWindowSystem("KWin is reached over the session bus, and there is none");
+        }
+    case LinuxDesktop::Gnome:
+        try {
+            return CreateGnomeWindowSystem();
+        } catch (const std::exception&) {
+            return CreateBlindWindowSystem("GNOME Shell is reached over the session bus, and there is none");
         }
     case LinuxDesktop::OtherWayland:
         return CreateBlindWindowSystem("this Wayland compositor lets no program see the windows of others");

@@ -12,7 +12,8 @@ enum class LinuxDesktop {
     X11,          // no Wayland session: the X server shows every window
     Sway,         // sway or another compositor speaking the i3 IPC ($SWAYSOCK)
     KWin,         // KDE Plasma on Wayland: KWin runs our script
-    OtherWayland, // GNOME and the rest: no way to see other programs' windows
+    Gnome,        // GNOME on Wayland: GNOME Shell runs our extension
+    OtherWayland, // the rest: no way to see other programs' windows
 };
 
 using EnvReader = std::function<const char*(const char*)>;

@@ -154,6 +154,33 @@ private:
     int fd_ = -1;
 };
 
+// A RUN_COMMAND reply: one result per command, each with its success.
+bool Succeeded(const std::string& reply) {
+    const auto result = json::Parse(reply);
+    if (!result || result->kind != json::Value::Kind::Array || result->array.empty())
+        return false;
+    for (const auto& r : result->array) {
+        if (!r.BoolAt("success"))
+            return false;
+    }
+    return true;
+}
+
+// Whether node, or a node below it, is the X11 window xid.
+bool HoldsWindow(const json::Value& node, std::uint64_t xid) {
+    if (const auto w = node.IntegerAt("window"); w && static_cast<std::uint64_t>(*w) == xid)
+        return true;
+    for (const char* list : {"nodes", "floating_nodes"}) {
+        if (const json::Value* v = node.Find(list); v && v->kind == json::Value::Kind::Array) {
+            for (const auto& c : v->array) {
+                if (HoldsWindow(c, xid))
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
 // The X11 window types sway reports that Windows would show as popups the user cannot switch to.
 bool PopupType(const std::string& t) {
     return t == "menu" || t == "dropdown_menu" || t == "popup_menu" || t == "tooltip" || t == "notification" ||
@@ -200,10 +227,7 @@ public:
         if (!windows_.count(w))
             return false;
         // The counterpart of WM_CLOSE: sway asks the client to close (xdg_toplevel close, WM_DELETE_WINDOW).
-        const std::string reply = ipc_.Request(kRunCommand, "[con_id=" + std::to_string(w) + "] kill");
-        const auto result = json::Parse(reply);
-        if (!result || result->kind != json::Value::Kind::Array || result->array.empty() ||
-            !result->array.front().BoolAt("success"))
+        if (!Succeeded(ipc_.Request(kRunCommand, "[con_id=" + std::to_string(w) + "] kill")))
             return false;
         return WaitUntilGone(
             [&] {
@@ -310,6 +334,32 @@ private:
 
 std::unique_ptr<WindowSystem> CreateSwayWindowSystem(const std::string& socketPath) {
     return std::make_unique<SwayWindowSystem>(socketPath);
+}
+
+bool RunSwayCommand(const std::string& socketPath, const std::string& command) {
+    SwayIpc ipc(socketPath);
+    return Succeeded(ipc.Request(kRunCommand, command));
+}
+
+bool SwayScratchpadHolds(const std::string& socketPath, std::uint64_t xid) {
+    SwayIpc ipc(socketPath);
+    const auto tree = json::Parse(ipc.Request(kGetTree, ""));
+    if (!tree)
+        return false;
+    // The scratchpad is the hidden workspace "__i3_scratch".
+    bool held = false;
+    const std::function<void(const json::Value&)> walk = [&](const json::Value& node) {
+        if (node.StringAt("type") == "workspace") {
+            held = held || (node.StringAt("name") == "__i3_scratch" && HoldsWindow(node, xid));
+            return;
+        }
+        if (const json::Value* v = node.Find("nodes"); v && v->kind == json::Value::Kind::Array) {
+            for (const auto& c : v->array)
+                walk(c);
+        }
+    };
+    walk(*tree);
+    return held;
 }
 
 } // namespace vh::platform

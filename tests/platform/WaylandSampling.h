@@ -1,0 +1,59 @@
+#pragma once
+// One tick of the real sampler through the window system in place, with the database and the hand-over left
+// out: what it would store and trace.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "monitor/Sampler.h"
+#include "platform/Text.h"
+
+namespace vh::test {
+
+struct Sampled {
+    bool taken = false;
+    std::string caption, exeName;
+    std::vector<std::string> trace;
+};
+
+inline Sampled Sample() {
+    Sampled s;
+    SamplerHooks hooks;
+    hooks.insertSample = [&](const std::string&, const std::string& c, const std::string& p, const std::string&) {
+        s.taken = true;
+        s.caption = c;
+        s.exeName = p;
+    };
+    hooks.trace = [&](const std::string& m) { s.trace.push_back(m); };
+    TakeSample(hooks);
+    return s;
+}
+
+// The sample is the window of process pid with this caption (UTF-8) and process name, and the trace kept its
+// form: the /proc walk up to the window's process, then the sample.
+inline void ExpectSampleOf(const Sampled& s, int pid, const std::string& caption, const std::string& exeName) {
+    ASSERT_TRUE(s.taken);
+    EXPECT_EQ(s.caption, text::Utf8ToGbk(caption));
+    EXPECT_EQ(s.exeName, exeName);
+    EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(pid));
+    const std::string walked = ",proid:" + std::to_string(pid) + "name:" + s.caption;
+    ASSERT_GE(s.trace.size(), 2u);
+    for (std::size_t i = 0; i + 2 < s.trace.size(); ++i)
+        EXPECT_NE(s.trace[i].find(walked), std::string::npos) << s.trace[i];
+    EXPECT_EQ(s.trace[s.trace.size() - 2], std::to_string(pid) + walked);
+    EXPECT_EQ(s.trace.back(), "current_caption:" + s.caption + " name:" + exeName);
+}
+
+// Cases on one desktop: each starts with the backend the program would choose from the session's environment
+// and with no sample taken yet.
+class DesktopSampling : public ::testing::Test {
+protected:
+    void SetUp() override {
+        vh::platform::SetWindowSystem(vh::platform::CreateWindowSystem());
+        ForegroundInfo = TForegroundInfo{};
+    }
+    void TearDown() override { vh::platform::SetWindowSystem(nullptr); }
+};
+
+} // namespace vh::test
