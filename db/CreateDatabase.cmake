@@ -1,4 +1,4 @@
-# cmake -DISQL=<isql-fb> -DSCHEMA=<schema.sql> -DOUT=<file> [-DIF_MISSING=ON] -P CreateDatabase.cmake
+# cmake -DISQL=<isql-fb> -DSCHEMA=<schema.sql>[;<more.sql>...] -DOUT=<file> [-DIF_MISSING=ON] -P CreateDatabase.cmake
 # Builds a database file from the schema script with isql-fb and the embedded engine (no server: a
 # CREATE DATABASE with a plain path opens the file inside isql-fb). Built under a temporary name and
 # renamed, so a failed run never leaves a half-made file behind.
@@ -9,7 +9,11 @@ get_filename_component(dir "${OUT}" DIRECTORY)
 file(MAKE_DIRECTORY "${dir}")
 set(tmp "${OUT}.part")
 file(REMOVE "${tmp}" "${tmp}.sql")
-file(READ "${SCHEMA}" schema)
+set(schema "")
+foreach(part IN LISTS SCHEMA)
+    file(READ "${part}" text)
+    string(APPEND schema "${text}\n")
+endforeach()
 file(WRITE "${tmp}.sql"
      "SET SQL DIALECT 1;\nCREATE DATABASE '${tmp}' USER 'ADMIN' PASSWORD 'k4rv9tbe' PAGE_SIZE 8192;\n${schema}\n")
 if(NOT DEFINED ENV{FIREBIRD_LOCK})

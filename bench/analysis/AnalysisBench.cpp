@@ -52,15 +52,12 @@ void BM_AnalyseYear(benchmark::State& state) {
     Module m;
     std::size_t groups = 0;
     for (auto _ : state) {
-        std::string from = kYearFrom;
-        TDBFunc::QuerySamples(from, kYearTo);
-        if (from != kYearFrom) {
+        const TRead<TTallyRow> tally = TDBFunc::CountByProcess(kYearFrom, kYearTo);
+        if (tally.outcome != TReadOutcome::Rows) {
             state.SkipWithError("query failed");
             break;
         }
-        TStringList counts, names;
-        TDBFunc::CountByProcess(counts, names);
-        groups = names.size();
+        groups = tally.rows.size();
     }
     state.counters["groups"] = static_cast<double>(groups);
 }

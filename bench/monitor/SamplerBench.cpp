@@ -27,18 +27,20 @@ static void BM_TakeSample_X11(benchmark::State& state) {
     using Clock = std::chrono::steady_clock;
     Clock::duration traceTime{};
     long entries = 0;
-    SamplerHooks hooks;
-    hooks.insertSample = [](const std::string&, const std::string&, const std::string&, const std::string&) {};
-    hooks.trace = [&](const std::string& m) {
+    SamplerSinks sinks;
+    sinks.store = [](const std::string&, const TForegroundInfo&) { return TWriteResult::Done; };
+    const std::string tracePath = (dir / "logd.txt").string();
+    sinks.trace = [&](const std::string& m) {
         const auto t0 = Clock::now();
-        WriteTraceLog(m);
+        (void)WriteTraceLog(tracePath, m);
         traceTime += Clock::now() - t0;
         ++entries;
     };
+    TSampler sampler([]() -> vh::platform::WindowSystem& { return vh::platform::TheWindowSystem(); }, sinks);
     Clock::duration total{};
     for (auto _ : state) {
         const auto t0 = Clock::now();
-        TakeSample(hooks);
+        sampler.TakeSample();
         total += Clock::now() - t0;
     }
     state.counters["trace_share"] = total.count() ? double(traceTime.count()) / double(total.count()) : 0.0;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "monitor/Sampler.h"
+#include "platform/AppLocations.h"
 #include "platform/linux/WindowSystemX11.h"
 #include "storage/uDBMoudle.h"
 #include "support/TestDatabase.h"
@@ -64,17 +65,21 @@ void BM_SamplingHour(benchmark::State& state) {
         return;
     }
     vh::platform::SetWindowSystem(vh::platform::CreateX11WindowSystem(x.Display()));
-    SamplerHooks hooks; // the real InsertSample and trace file
+    // The real store and trace file, as the program wires them.
     bool failed = false;
-    hooks.showMessage = [&](const std::string&) { failed = true; };
     const std::string gdb = db.DatabasePath();
-    const std::string trace = TraceFilePath();
-    TakeSample(hooks); // the first tick opens the trace file and warms the engine's cache
+    const std::string trace = vh::platform::ThisProcessLocations().traceFile;
+    SamplerSinks sinks;
+    sinks.store = &StoreSample;
+    sinks.showMessage = [&](const std::string&) { failed = true; };
+    sinks.trace = [&trace](const std::string& m) { (void)WriteTraceLog(trace, m); };
+    TSampler sampler([]() -> vh::platform::WindowSystem& { return vh::platform::TheWindowSystem(); }, sinks);
+    sampler.TakeSample(); // the first tick opens the trace file and warms the engine's cache
 
     const long long gdb0 = FileSize(gdb), trace0 = FileSize(trace);
     const long long wchar0 = IoCounter("wchar"), written0 = IoCounter("write_bytes");
     for (auto _ : state)
-        TakeSample(hooks);
+        sampler.TakeSample();
     const double ticks = static_cast<double>(state.iterations());
     const double gdbGrowth = static_cast<double>(FileSize(gdb) - gdb0);
     const double traceGrowth = static_cast<double>(FileSize(trace) - trace0);

@@ -213,25 +213,21 @@ struct Module {
     std::unique_ptr<TDMMain> dm;
 };
 
+// The analysis's tally: the database counts the groups of the range (from the kept counts where they cover
+// whole months and days).
 void Analyse(benchmark::State& state, const char* from, const char* to, bool byTitle) {
     Module m(YearFolder());
     std::size_t groups = 0, rows = 0;
     for (auto _ : state) {
-        std::string f = from;
-        TDBFunc::QuerySamples(f, to);
-        if (f != from) {
+        const TRead<TTallyRow> tally = byTitle ? TDBFunc::CountByTitle(from, to) : TDBFunc::CountByProcess(from, to);
+        if (tally.outcome != TReadOutcome::Rows) {
             state.SkipWithError("query failed");
             break;
         }
-        TStringList counts, names;
-        if (byTitle)
-            TDBFunc::CountByTitle(counts, names);
-        else
-            TDBFunc::CountByProcess(counts, names);
-        groups = names.size();
+        groups = tally.rows.size();
         rows = 0;
-        for (auto& c : counts)
-            rows += std::stoul(c);
+        for (const TTallyRow& r : tally.rows)
+            rows += static_cast<std::size_t>(r.count);
     }
     state.counters["rows"] = static_cast<double>(rows);
     state.counters["groups"] = static_cast<double>(groups);
@@ -261,10 +257,12 @@ void BM_RecentProcessesYear(benchmark::State& state) {
     Module m(YearFolder());
     std::vector<TProcessUse> uses;
     for (auto _ : state) {
-        if (!TDBFunc::ListRecentProcesses("2025-12-02 00:00:00", 40, uses)) {
+        TRead<TProcessUse> read = TDBFunc::ListRecentProcesses("2025-12-02 00:00:00", 40);
+        if (read.Failed()) {
             state.SkipWithError("query failed");
             break;
         }
+        uses = std::move(read.rows);
         benchmark::DoNotOptimize(uses);
     }
     state.counters["names"] = static_cast<double>(uses.size());
@@ -280,8 +278,12 @@ void BM_InsertSample(benchmark::State& state) {
     Module m(FreshInsertFolder());
     const std::string caption = vh::text::Utf8ToGbk("文档 1 - 编辑器");
     int i = 0;
-    for (auto _ : state)
-        TDBFunc::InsertSample(TimeText(i++ % kYearRows), caption, "process1.exe", "");
+    for (auto _ : state) {
+        if (TDBFunc::InsertSample(TimeText(i++ % kYearRows), caption, "process1.exe", "") != TWriteResult::Done) {
+            state.SkipWithError("insert refused");
+            break;
+        }
+    }
 }
 
 void BM_RawInsertCommit(benchmark::State& state) {

@@ -1,55 +1,62 @@
 #include "analysis/RangeAnalysis.h"
 
+#include <cmath>
 #include <utility>
-
-#include "storage/uDBFunc.h"
 
 namespace vh::analysis {
 
 namespace {
-// The query reports its outcome by overwriting the from bound: "-1" for no sample, "-2" for a failure.
-AnalysisOutcome Query(const RangeBounds& range) {
-    std::string from = range.from;
-    TDBFunc::QuerySamples(from, range.to);
-    if (from == "-2")
-        return AnalysisOutcome::QueryFailed;
-    if (from == "-1")
+AnalysisOutcome OutcomeOf(TReadOutcome read) {
+    switch (read) {
+    case TReadOutcome::Rows:
+        return AnalysisOutcome::Shares;
+    case TReadOutcome::NoRows:
         return AnalysisOutcome::NoData;
-    return AnalysisOutcome::Shares;
+    case TReadOutcome::Failed:
+        break;
+    }
+    return AnalysisOutcome::QueryFailed;
 }
 } // namespace
 
+std::vector<TimeShare> BuildTimeShares(const std::vector<TTallyRow>& rows, char decimalSeparator) {
+    std::vector<TimeShare> shares;
+    shares.reserve(rows.size());
+    double sum = 0;
+    for (const TTallyRow& r : rows) {
+        shares.push_back({r.name, r.count, 0, {}});
+        sum += std::fabs(static_cast<double>(r.count));
+    }
+    for (TimeShare& s : shares) {
+        s.share = SharePercent(std::fabs(static_cast<double>(s.count)), sum);
+        s.text = FormatShare(s.share, decimalSeparator);
+    }
+    return shares;
+}
+
 RangeAnalysis AnalyseRange(const RangeBounds& range, Grouping grouping, char decimalSeparator) {
+    const TRead<TTallyRow> tally = grouping == Grouping::ByCaption ? TDBFunc::CountByTitle(range.from, range.to)
+                                                                   : TDBFunc::CountByProcess(range.from, range.to);
     RangeAnalysis result;
-    result.outcome = Query(range);
-    if (result.outcome != AnalysisOutcome::Shares)
-        return result;
-    TStringList counts, names;
-    if (grouping == Grouping::ByCaption)
-        TDBFunc::CountByTitle(counts, names);
-    else
-        TDBFunc::CountByProcess(counts, names);
-    result.shares = BuildTimeShares(counts, names, decimalSeparator);
+    result.outcome = OutcomeOf(tally.outcome);
+    if (result.outcome == AnalysisOutcome::Shares)
+        result.shares = BuildTimeShares(tally.rows, decimalSeparator);
     return result;
 }
 
 bool ReadRangeSamples(const RangeBounds& range, std::vector<ExportSample>& samples) {
     samples.clear();
-    switch (Query(range)) {
-    case AnalysisOutcome::QueryFailed:
+    TRead<TSampleRow> read = TDBFunc::QuerySamples(range.from, range.to);
+    if (read.Failed())
         return false;
-    case AnalysisOutcome::NoData:
-        return true;
-    case AnalysisOutcome::Shares:
-        break;
-    }
-    std::vector<TSampleRow> rows;
-    if (!TDBFunc::ReadQueriedSamples(rows))
-        return false;
-    samples.reserve(rows.size());
-    for (TSampleRow& r : rows)
+    samples.reserve(read.rows.size());
+    for (TSampleRow& r : read.rows)
         samples.push_back({std::move(r.time), std::move(r.processName), std::move(r.caption)});
     return true;
+}
+
+TWriteResult ClearAllSamples() {
+    return TDBFunc::DeleteAllSamples();
 }
 
 } // namespace vh::analysis

@@ -1,11 +1,12 @@
 #pragma once
-// One analysis of a date-time range, from the bounds to the shares, and the samples behind it. Texts are
-// GBK.
+// One analysis of a date-time range, from the bounds to the shares, the samples behind it, and the page's
+// clearing of every sample. Texts are GBK.
 #include <string>
 #include <vector>
 
 #include "analysis/CsvExport.h"
 #include "analysis/Shares.h"
+#include "storage/uDBFunc.h"
 
 namespace vh::analysis {
 
@@ -19,15 +20,20 @@ enum class AnalysisOutcome {
 
 struct RangeAnalysis {
     AnalysisOutcome outcome = AnalysisOutcome::QueryFailed;
-    // In order of each group's first sample in the query result; empty unless outcome is Shares.
+    // In order of each group's first sample in the range's time order; empty unless outcome is Shares.
     std::vector<TimeShare> shares;
 };
 
-// Queries the samples of the range and tallies them by the grouping. A failing tally is not an outcome: its
-// error leaves the operation.
+// The range's samples counted by the database per process name or caption, as shares.
 RangeAnalysis AnalyseRange(const RangeBounds& range, Grouping grouping, char decimalSeparator = '.');
 
-// The samples of the range in the order the analysis query returns them; false when they could not be read.
-bool ReadRangeSamples(const RangeBounds& range, std::vector<ExportSample>& samples);
+// One share per tally row, in the rows' order.
+std::vector<TimeShare> BuildTimeShares(const std::vector<TTallyRow>& rows, char decimalSeparator = '.');
+
+// The samples of the range in time order; false when they could not be read.
+[[nodiscard]] bool ReadRangeSamples(const RangeBounds& range, std::vector<ExportSample>& samples);
+
+// "清空所有记录" once the user has said yes: every sample goes. Throws only when the roll-back fails.
+TWriteResult ClearAllSamples();
 
 } // namespace vh::analysis

@@ -11,8 +11,6 @@
 
 namespace vh::analysis {
 
-bool SortAscending = true;
-
 DateTime CombineDateTime(const DateTime& date, const DateTime& time) {
     DateTime t = date;
     t.hour = time.hour;
@@ -223,6 +221,25 @@ void SortShares(std::vector<TimeShare>& shares, int column, bool ascending, cons
     for (const auto& r : rows)
         sorted.push_back(std::move(shares[r.second]));
     shares = std::move(sorted);
+}
+
+void ShareList::Show(std::vector<TimeShare> shares) {
+    listed_ = shares;
+    shown_ = std::move(shares);
+}
+
+void ShareList::SortByColumn(int column, const TextCompare& textCompare, char decimalSeparator) {
+    sortAscending_ = !sortAscending_;
+    SortShares(listed_, column, sortAscending_, textCompare, decimalSeparator);
+}
+
+int ShareList::SliceOf(std::size_t row) const {
+    if (row >= listed_.size())
+        return -1;
+    for (std::size_t i = 0; i < shown_.size(); ++i)
+        if (shown_[i].name == listed_[row].name)
+            return static_cast<int>(i);
+    return -1;
 }
 
 std::vector<std::uint32_t> SliceColours(std::size_t count) {

@@ -65,8 +65,26 @@ void SortShares(std::vector<TimeShare>& shares, int column, bool ascending,
 // The comparison kind of a share list column: numeric for the share, text for the others.
 CompareKind ShareColumnKind(int column);
 
-// The header sorting direction of the share list: flipped by every header click, for the whole run.
-extern bool SortAscending;
+// The share list's rows: the shares in slice order (as the analysis gave them) and in the order the header
+// clicks make, and the sorting direction, which every header click flips, whatever the column, for as long
+// as the list lives: it starts ascending, so the first click sorts descending.
+class ShareList {
+public:
+    // A new analysis: both orders are the slices' order; the direction is kept.
+    void Show(std::vector<TimeShare> shares);
+    void SortByColumn(int column, const TextCompare& textCompare = CompareTextIgnoreAsciiCase,
+                      char decimalSeparator = '.');
+    bool SortAscending() const { return sortAscending_; }
+    const std::vector<TimeShare>& Shown() const { return shown_; }
+    const std::vector<TimeShare>& Listed() const { return listed_; }
+    // The slice a listed row is painted with: the first shown share of the row's name; -1 for none.
+    int SliceOf(std::size_t row) const;
+
+private:
+    std::vector<TimeShare> shown_;
+    std::vector<TimeShare> listed_;
+    bool sortAscending_ = true;
+};
 
 // Slice colours as 0xRRGGBB: each differs from its neighbours, the last also from the first (a pie is a
 // ring). None is white, so a colour cell never looks blank against the white list.

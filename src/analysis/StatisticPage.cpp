@@ -25,7 +25,6 @@
 #include "analysis/CsvExport.h"
 #include "analysis/RangeAnalysis.h"
 #include "platform/Text.h"
-#include "storage/uDBFunc.h"
 #include "toolkit/ErrorDisplay.h"
 #include "toolkit/PageHost.h"
 #include "toolkit/QtText.h"
@@ -72,20 +71,33 @@ QColor LabelColourOn(const QColor& slice) {
 // neighbours do not pile up on the slices.
 constexpr double kInsideShare = 10.0;
 
+// Where the range pickers and the main button begin.
+constexpr int kPickerX = 92;
+
 } // namespace
 
 TStatisticPage::TStatisticPage(vh::PageHost& host, QWidget* parent) : QWidget(parent), host_(host) {
     using namespace vh::skin;
-    setObjectName("RTSTSStatistic");
+    setObjectName(vh::PageName(vh::Page::Statistic));
     setMinimumSize(kPageWidth, 436);
 
     QLabel* heading = PageHeading(this, QString::fromUtf8("分析统计"));
     heading->setObjectName("lblStatisticCaption");
 
-    // Two rows of range pickers, the grouping beside them, the actions under them.
+    // Two rows of range pickers, the grouping beside them, the actions under them; the chart and the list
+    // at their sizes side by side fill the page's width below.
     const int row1 = kContentTop;
     const int row2 = row1 + kRowHeight + 6;
     const int row3 = row2 + kRowHeight + kRowGap;
+    BuildRangeControls(row1, row2);
+    BuildActions(row3);
+    const int listTop = row3 + kButtonHeight + 12;
+    BuildChart(QRect(6, listTop, 295, 301));
+    BuildShareList(QRect(305, listTop, 249, 298));
+}
+
+void TStatisticPage::BuildRangeControls(int row1, int row2) {
+    using namespace vh::skin;
     PageLabel(this, QString::fromUtf8("开始时间："), kMargin, row1);
     PageLabel(this, QString::fromUtf8("结束时间："), kMargin, row2);
     dtp1 = new QDateEdit(this);
@@ -102,11 +114,10 @@ TStatisticPage::TStatisticPage(vh::PageHost& host, QWidget* parent) : QWidget(pa
     }
     for (QTimeEdit* t : {dtp2, dtp4})
         t->setDisplayFormat("HH:mm:ss");
-    const int pickerX = 92;
-    dtp1->setGeometry(pickerX, row1, 116, kRowHeight);
-    dtp2->setGeometry(pickerX + 122, row1, 90, kRowHeight);
-    dtp3->setGeometry(pickerX, row2, 116, kRowHeight);
-    dtp4->setGeometry(pickerX + 122, row2, 90, kRowHeight);
+    dtp1->setGeometry(kPickerX, row1, 116, kRowHeight);
+    dtp2->setGeometry(kPickerX + 122, row1, 90, kRowHeight);
+    dtp3->setGeometry(kPickerX, row2, 116, kRowHeight);
+    dtp4->setGeometry(kPickerX + 122, row2, 90, kRowHeight);
 
     const int groupX = 340;
     PageLabel(this, QString::fromUtf8("分析根据："), groupX, row1);
@@ -117,16 +128,19 @@ TStatisticPage::TStatisticPage(vh::PageHost& host, QWidget* parent) : QWidget(pa
     suiRbtn4->setGeometry(groupX + 66, row1, kPageWidth - kMargin - groupX - 66, kRowHeight);
     suiRbtn3->setGeometry(groupX + 66, row2, kPageWidth - kMargin - groupX - 66, kRowHeight);
     suiRbtn4->setChecked(true);
+}
 
+void TStatisticPage::BuildActions(int row) {
+    using namespace vh::skin;
     btn9 = new QPushButton(QString::fromUtf8("开始分析"), this);
     btn19 = new QPushButton(QString::fromUtf8("清空所有记录"), this);
     btnExport = new QPushButton(QString::fromUtf8("导出"), this);
     btn9->setObjectName("btn9");
     btn19->setObjectName("btn19");
     btnExport->setObjectName("btnExport");
-    btn9->setGeometry(pickerX, row3, kButtonWidth, kButtonHeight);
-    btnExport->setGeometry(pickerX + kButtonWidth + 8, row3, 80, kButtonHeight);
-    btn19->setGeometry(kPageWidth - kMargin - 110, row3, 110, kButtonHeight);
+    btn9->setGeometry(kPickerX, row, kButtonWidth, kButtonHeight);
+    btnExport->setGeometry(kPickerX + kButtonWidth + 8, row, 80, kButtonHeight);
+    btn19->setGeometry(kPageWidth - kMargin - 110, row, 110, kButtonHeight);
     btn9->setDefault(true);
     btnExport->setToolTip(QString::fromUtf8("把显示的分析结果保存为 CSV 文件，可选同时保存该时间段内的全部记录"));
     btnExport->setEnabled(false);
@@ -134,7 +148,9 @@ TStatisticPage::TStatisticPage(vh::PageHost& host, QWidget* parent) : QWidget(pa
     connect(btn9, &QPushButton::clicked, this, &TStatisticPage::btn9Click);
     connect(btn19, &QPushButton::clicked, this, &TStatisticPage::btn19Click);
     connect(btnExport, &QPushButton::clicked, this, &TStatisticPage::btnExportClick);
+}
 
+void TStatisticPage::BuildChart(const QRect& geometry) {
     pieS1TimeUse = new QPieSeries(this);
     pieS1TimeUse->setObjectName("pieS1TimeUse");
     pieS1TimeUse->setPieSize(0.58);
@@ -151,11 +167,12 @@ TStatisticPage::TStatisticPage(vh::PageHost& host, QWidget* parent) : QWidget(pa
     cht1->setObjectName("cht1");
     cht1->setRenderHint(QPainter::Antialiasing);
     cht1->setFrameShape(QFrame::NoFrame);
-    cht1->setStyleSheet(QStringLiteral("QChartView { border: 1px solid %1; background: white; }").arg(kRule.name()));
-    // Chart and list at their sizes side by side fill the page's width; the rows above keep the margins.
-    const int listTop = row3 + kButtonHeight + 12;
-    cht1->setGeometry(6, listTop, 295, 301);
+    cht1->setStyleSheet(
+        QStringLiteral("QChartView { border: 1px solid %1; background: white; }").arg(vh::skin::kRule.name()));
+    cht1->setGeometry(geometry);
+}
 
+void TStatisticPage::BuildShareList(const QRect& geometry) {
     sLV1 = new QTableWidget(0, 3, this);
     sLV1->setObjectName("sLV1");
     sLV1->setHorizontalHeaderLabels(
@@ -180,7 +197,7 @@ TStatisticPage::TStatisticPage(vh::PageHost& host, QWidget* parent) : QWidget(pa
     sLV1->horizontalHeader()->setHighlightSections(false);
     sLV1->horizontalHeader()->setSectionsClickable(true);
     sLV1->setItemDelegate(new ShareCellDelegate(*this, sLV1));
-    sLV1->setGeometry(305, listTop, 249, 298);
+    sLV1->setGeometry(geometry);
     connect(sLV1->horizontalHeader(), &QHeaderView::sectionClicked, this, &TStatisticPage::sLV1ColumnClick);
 }
 
@@ -238,8 +255,13 @@ void TStatisticPage::btn9Click() {
 }
 
 void TStatisticPage::btn19Click() {
-    if (host_.ShowNotice(Utf8ToGbk("信息"), Utf8ToGbk("您确认要清除所有的数据么?")))
-        TDBFunc::DeleteAllSamples();
+    if (!host_.ShowNotice(Utf8ToGbk("信息"), Utf8ToGbk("您确认要清除所有的数据么?")))
+        return;
+    // The chart and the list keep the last analysis either way; a refusal is said, not hidden.
+    vh::RunGuarded([this] {
+        if (vh::analysis::ClearAllSamples() != TWriteResult::Done)
+            host_.ShowNotice(Utf8ToGbk("错误"), Utf8ToGbk("数据库拒绝了此次清除，记录没有删除。"));
+    });
 }
 
 void TStatisticPage::FillTimeChart(const std::vector<std::string>& counts, const std::vector<std::string>& names) {
@@ -249,9 +271,8 @@ void TStatisticPage::FillTimeChart(const std::vector<std::string>& counts, const
 void TStatisticPage::FillTimeChart(const std::vector<vh::analysis::TimeShare>& shares) {
     pieS1TimeUse->clear();
     sLV1->setRowCount(0);
-    shown_ = shares;
-    listed_ = shares;
-    btnExport->setEnabled(!shown_.empty());
+    shareList_.Show(shares);
+    btnExport->setEnabled(!shares.empty());
     const std::vector<std::uint32_t> colours = vh::analysis::SliceColours(shares.size());
     QList<QPieSlice*> slices;
     slices.reserve(static_cast<qsizetype>(shares.size()));
@@ -301,7 +322,7 @@ QString TStatisticPage::SamplesPath(const QString& sharesPath) {
 }
 
 bool TStatisticPage::ExportTo(const QString& path, bool withSamples) {
-    if (!WriteBytes(path, vh::analysis::SharesCsv(shown_)))
+    if (!WriteBytes(path, vh::analysis::SharesCsv(shareList_.Shown())))
         return false;
     if (!withSamples)
         return true;
@@ -313,7 +334,7 @@ bool TStatisticPage::ExportTo(const QString& path, bool withSamples) {
 }
 
 void TStatisticPage::btnExportClick() {
-    if (shown_.empty())
+    if (shareList_.Shown().empty())
         return;
     const QString suggested = QDir::home().filePath(
         QStringLiteral("时间分析_%1.csv")
@@ -332,9 +353,10 @@ QString TStatisticPage::SliceName(const QPieSlice* slice) {
 }
 
 void TStatisticPage::FillShareList() {
-    sLV1->setRowCount(static_cast<int>(listed_.size()));
-    for (int i = 0; i < static_cast<int>(listed_.size()); ++i) {
-        const vh::analysis::TimeShare& share = listed_[static_cast<std::size_t>(i)];
+    const std::vector<vh::analysis::TimeShare>& listed = shareList_.Listed();
+    sLV1->setRowCount(static_cast<int>(listed.size()));
+    for (int i = 0; i < static_cast<int>(listed.size()); ++i) {
+        const vh::analysis::TimeShare& share = listed[static_cast<std::size_t>(i)];
         sLV1->setItem(i, 0, new QTableWidgetItem(QString()));
         sLV1->setItem(i, 1, new QTableWidgetItem(vh::FromGbk(share.text)));
         sLV1->setItem(i, 2, new QTableWidgetItem(vh::FromGbk(share.name)));
@@ -342,14 +364,11 @@ void TStatisticPage::FillShareList() {
 }
 
 QColor TStatisticPage::sLV1CustomDrawItem(int row) const {
-    if (row < 0 || static_cast<std::size_t>(row) >= listed_.size())
-        return Qt::white;
-    // Slices stand in the order of shown_.
+    const int slice = row < 0 ? -1 : shareList_.SliceOf(static_cast<std::size_t>(row));
     const QList<QPieSlice*> slices = pieS1TimeUse->slices();
-    for (std::size_t i = 0; i < shown_.size() && i < static_cast<std::size_t>(slices.size()); ++i)
-        if (shown_[i].name == listed_[static_cast<std::size_t>(row)].name)
-            return slices[static_cast<qsizetype>(i)]->color();
-    return Qt::white;
+    if (slice < 0 || slice >= slices.size())
+        return Qt::white;
+    return slices[slice]->color();
 }
 
 QColor TStatisticPage::sLV1CustomDrawSubItem(int, int) const {
@@ -358,14 +377,13 @@ QColor TStatisticPage::sLV1CustomDrawSubItem(int, int) const {
 
 void TStatisticPage::sLV1ColumnClick(int column) {
     using namespace vh::analysis;
-    SortAscending = !SortAscending;
     QCollator collator(QLocale::system());
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     const TextCompare byLocale = [&collator](const std::string& a, const std::string& b) {
         return collator.compare(vh::FromGbk(a), vh::FromGbk(b));
     };
-    const bool ascending = SortAscending;
-    SortShares(listed_, column, ascending, byLocale, DecimalSeparator());
+    shareList_.SortByColumn(column, byLocale, DecimalSeparator());
+    const bool ascending = shareList_.SortAscending();
     FillShareList();
     sLV1->horizontalHeader()->setSortIndicatorShown(true);
     sLV1->horizontalHeader()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);

@@ -2,6 +2,7 @@
 // The statistics page RTSTSStatistic: shares of the stored samples in a date-time range, grouped by process
 // name or by window caption, as a pie chart and a list.
 #include <QColor>
+#include <QRect>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -63,7 +64,7 @@ public:
     QTableWidget* sLV1;
 
     // The shares shown now, in slice order, and the range they were counted over.
-    const std::vector<vh::analysis::TimeShare>& ShownShares() const { return shown_; }
+    const std::vector<vh::analysis::TimeShare>& ShownShares() const { return shareList_.Shown(); }
     // Writes the shown shares to path, and with samples the range's samples to SamplesPath(path); false
     // when a file could not be written or the samples could not be read.
     bool ExportTo(const QString& path, bool withSamples);
@@ -76,9 +77,12 @@ public slots:
     void btnExportClick();
 
 private:
+    void BuildRangeControls(int row1, int row2);
+    void BuildActions(int row);
+    void BuildChart(const QRect& geometry);
+    void BuildShareList(const QRect& geometry);
+
     vh::PageHost& host_;
-    std::vector<vh::analysis::TimeShare> shown_;
-    // The shares in the list's order, which header clicks change.
-    std::vector<vh::analysis::TimeShare> listed_;
+    vh::analysis::ShareList shareList_;
     vh::analysis::RangeBounds shownRange_;
 };

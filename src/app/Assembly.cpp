@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
-#include <QScopedValueRollback>
 #include <QStringLiteral>
 
 #include "analysis/StatisticPage.h"
@@ -12,17 +11,14 @@
 #include "catalogue/uAddProgram.h"
 #include "monitor/MonitorSettingPage.h"
 #include "monitor/Sampler.h"
-#include "monitor/Schedule.h"
 #include "monitor/UnworkHandler.h"
 #include "monitor/uDealUnwork.h"
 #include "monitor/uInformSet.h"
 #include "settings/PasswordPage.h"
 #include "settings/SystemSettingsPage.h"
+#include "settings/TimerSettings.h"
 #include "toolkit/QtText.h"
-#include "update/Tips.h"
 #include "update/UpdateGui.h"
-
-#include <memory>
 
 void ConnectUnworkDialogs(TfrmDealUnwork& notice, TfrmAddWorkProgram& add) {
     QObject::connect(&notice, &TfrmDealUnwork::AddWorkRequested, &add,
@@ -34,70 +30,75 @@ void ConnectUnworkDialogs(TfrmDealUnwork& notice, TfrmAddWorkProgram& add) {
     QObject::connect(&add, &TfrmAddWorkProgram::WorkAddCancelled, &notice, &TfrmDealUnwork::ShowAgain);
 }
 
-TAppAssembly::TAppAssembly(TForm1& form, const vh::platform::AppLocations& where) : form_(form) {
-    auto& settings = form.rzIniInfo;
+TAppAssembly::TAppAssembly(TForm1& form, const vh::platform::AppLocations& where) : form_(form), where_(where) {
+    RegisterPages();
 
-    auto* monitorPage = new TMonitorSettingPage(form, settings);
-    form.RegisterPage(monitorPage, [monitorPage] { monitorPage->FillScheduleControls(); });
-    auto* statisticPage = new TStatisticPage(form);
-    form.RegisterPage(statisticPage, [statisticPage] { statisticPage->ResetAnalysisRange(); });
-    auto* systemPage = new TSystemSettingsPage(form, settings);
-    form.RegisterPage(systemPage, [systemPage] { systemPage->LoadSystemSettings(); });
-    auto* passwordPage = new TPasswordPage(form, settings);
-    form.RegisterPage(passwordPage, [passwordPage] { passwordPage->ClearPasswordFields(); });
-    workPage_ = new TWorkProgramPage(form, settings);
-    form.RegisterPage(workPage_, [p = workPage_] { p->FillPage(); });
-    managePage_ = new TProgramManagePage(form);
-    form.RegisterPage(managePage_, [p = managePage_] { p->FillPage(); });
-
-    form.hooks.ResetTips = [] {
-        TipIndex = 0;
-        TipList.clear();
+    SamplerSinks sinks;
+    sinks.store = &StoreSample;
+    sinks.showMessage = [&form](const std::string& text) {
+        QMessageBox::information(&form, QCoreApplication::applicationName(), vh::FromGbk(text));
     };
-    form.hooks.LoadSchedule = [&settings] { LoadSchedule(settings); };
-    form.hooks.StartupTask = [&settings] { return DecideStartupTask(settings); };
-    form.hooks.DeclineStartupTask = [&settings] { DeclineStartupTask(settings); };
-    form.hooks.LoadTips = [tips = where.File(kTipsFileName)] { LoadTipsFile(tips, TipList); };
-    form.hooks.UpdateCheck = [&form, &settings] { ::Label1Click(form, settings); };
-    form.hooks.DealWithUnwork = [this] {
+    sinks.dealWithUnwork = [this](const TForegroundInfo& sample) {
+        // The dialogs exist before any start-up step can let a tick run.
         if (unwork_)
-            unwork_->DealWithUnwork();
+            unwork_->DealWithUnwork(sample);
     };
-    form.SetTipText(kBuiltInTip);
+    sinks.trace = [trace = where_.traceFile](const std::string& m) {
+        // A lost entry loses nothing else: the trace is a diagnostic.
+        (void)WriteTraceLog(trace, m);
+    };
+    sampler_ = std::make_unique<TSampler>(
+        []() -> vh::platform::WindowSystem& { return vh::platform::TheWindowSystem(); }, std::move(sinks));
 
-    QObject::connect(form.tmrTimeRange, &vh::TTimer::OnTimer, &form,
-                     [&form, &settings] { tmrTimeRangeTimer(settings, *form.tmrSave); });
-    // While the database is away every tick fails, and the ticks go on inside the open box's loop: they
-    // still try to store and hand over, but add no box of their own.
-    auto writeWrongOpen = std::make_shared<bool>(false);
-    QObject::connect(form.tmrSave, &vh::TTimer::OnTimer, &form, [&form, writeWrongOpen, trace = where.traceFile] {
-        SamplerHooks hooks;
-        hooks.trace = [&trace](const std::string& m) { WriteTraceLog(trace, m); };
-        hooks.showMessage = [&form, writeWrongOpen](const std::string& text) {
-            if (*writeWrongOpen)
-                return;
-            const QScopedValueRollback<bool> open(*writeWrongOpen, true);
-            QMessageBox::information(&form, QCoreApplication::applicationName(), vh::FromGbk(text));
-        };
-        hooks.handOver = [&form] {
-            QEvent e(static_cast<QEvent::Type>(TForm1::kUnworkEvent));
-            QCoreApplication::sendEvent(&form, &e);
-        };
-        RunSamplingTick(hooks, [&form] { form.tmrSave->Stop(); });
-    });
-    QObject::connect(form.tmrUpdate, &vh::TTimer::OnTimer, &form,
-                     [&form, &settings] { tmrUpdateTimer(form, settings); });
-    QObject::connect(form.tmrTips, &vh::TTimer::OnTimer, &form, [&form] { form.SetTipText(ShowNextTip()); });
+    form.SetUpdateCheck([&form] { ::Label1Click(form, form.Settings()); });
+    form.SetTipText(kBuiltInTip);
+    WireTimers();
+    FollowTimerSettings(form.Settings(), form);
 }
 
 TAppAssembly::~TAppAssembly() = default;
+
+void TAppAssembly::RegisterPages() {
+    TSettingsAccessor& settings = form_.Settings();
+    auto* monitorPage = new TMonitorSettingPage(form_, settings, schedule_);
+    form_.RegisterPage(vh::Page::MonitorSetting, monitorPage, [monitorPage] { monitorPage->FillScheduleControls(); });
+    auto* statisticPage = new TStatisticPage(form_);
+    form_.RegisterPage(vh::Page::Statistic, statisticPage, [statisticPage] { statisticPage->ResetAnalysisRange(); });
+    auto* systemPage = new TSystemSettingsPage(form_, settings);
+    form_.RegisterPage(vh::Page::SystemSetting, systemPage, [systemPage] { systemPage->LoadSystemSettings(); });
+    auto* passwordPage = new TPasswordPage(form_, settings);
+    form_.RegisterPage(vh::Page::Password, passwordPage, [passwordPage] { passwordPage->ClearPasswordFields(); });
+    workPage_ = new TWorkProgramPage(form_, settings);
+    form_.RegisterPage(vh::Page::WorkSet, workPage_, [p = workPage_] { p->FillPage(); });
+    managePage_ = new TProgramManagePage(form_);
+    form_.RegisterPage(vh::Page::ProgramManage, managePage_, [p = managePage_] { p->FillPage(); });
+}
+
+void TAppAssembly::WireTimers() {
+    TSettingsAccessor& settings = form_.Settings();
+    vh::TTimer& save = form_.TimerOf(vh::Timer::Save);
+    QObject::connect(&form_.TimerOf(vh::Timer::TimeRange), &vh::TTimer::OnTimer, &form_,
+                     [this, &settings, &save] { tmrTimeRangeTimer(settings, schedule_, save); });
+    QObject::connect(&save, &vh::TTimer::OnTimer, &form_, [this, &save] {
+        if (!sampler_->Tick())
+            save.Stop();
+    });
+    QObject::connect(&form_.TimerOf(vh::Timer::Update), &vh::TTimer::OnTimer, &form_,
+                     [this, &settings] { tmrUpdateTimer(form_, settings); });
+    QObject::connect(&form_.TimerOf(vh::Timer::Tips), &vh::TTimer::OnTimer, &form_,
+                     [this] { form_.SetTipText(tips_.ShowNextTip()); });
+}
+
+vh::app::StartupData TAppAssembly::StartupData() {
+    return {form_.Settings(), schedule_, tips_, where_.File(kTipsFileName)};
+}
 
 void TAppAssembly::CreateDialogs() {
     add_ = std::make_unique<TfrmAddWorkProgram>();
     deal_ = std::make_unique<TfrmDealUnwork>();
     inform_ = std::make_unique<TfrmInformSet>();
     ConnectUnworkDialogs(*deal_, *add_);
-    unwork_ = std::make_unique<TUnworkHandler>(form_.rzIniInfo, *deal_);
+    unwork_ = std::make_unique<TUnworkHandler>(form_.Settings(), *deal_);
     unwork_->SetModeListener([p = workPage_](int mode) { p->CheckReactionRadio(mode); });
     QObject::connect(workPage_, &TWorkProgramPage::ReminderTextRequested, inform_.get(),
                      [d = inform_.get()] { d->ShowModal(); });

@@ -31,16 +31,16 @@ QPushButton* Button(const char* name, const QString& text, QWidget* parent, int 
     return b;
 }
 
-QWidget* NewPage(const char* name) {
+QWidget* NewPage(vh::Page page) {
     auto* p = new QWidget;
-    p->setObjectName(QString::fromLatin1(name));
+    p->setObjectName(vh::PageName(page));
     return p;
 }
 
 } // namespace
 
 QWidget* BuildMainPage(const StaticPageActions& a) {
-    QWidget* p = NewPage("RTSTSMain");
+    QWidget* p = NewPage(vh::Page::Main);
     Heading(QStringLiteral("欢迎使用岚舟记"), p);
     Body(QStringLiteral("岚舟记在后台安静地记下您每天的工作时间花在了哪些程序上。"), p, skin::kMargin,
          skin::kContentTop, skin::kContentWidth, skin::kRowHeight);
@@ -68,14 +68,14 @@ QWidget* BuildMainPage(const StaticPageActions& a) {
     skin::MakePrimary(btn8);
     QPushButton* speedButton3 = Button("SpeedButton3", QStringLiteral("使用向导"), p, skin::kMargin + 132, 348);
     QPushButton* btn25 = Button("btn25", QStringLiteral("更新"), p, skin::kMargin + 240, 348);
-    QObject::connect(btn8, &QPushButton::clicked, p, [a] { a.openPage(QStringLiteral("RTSTabMonitorCaption")); });
-    QObject::connect(speedButton3, &QPushButton::clicked, p, [a] { a.openPage(QStringLiteral("RTSGuide")); });
+    QObject::connect(btn8, &QPushButton::clicked, p, [a] { a.openPage(vh::Page::MonitorSetting); });
+    QObject::connect(speedButton3, &QPushButton::clicked, p, [a] { a.openPage(vh::Page::Guide); });
     QObject::connect(btn25, &QPushButton::clicked, p, [a] { a.updateCheck(); });
     return p;
 }
 
 QWidget* BuildGuidePage(const StaticPageActions& a) {
-    QWidget* p = NewPage("RTSGuide");
+    QWidget* p = NewPage(vh::Page::Guide);
     Heading(QStringLiteral("使用向导"), p);
     Body(
         QStringLiteral("1. 在“时间分析设定”中选择每天或仅一次，设定开始和结束时间以及记录间隔（分钟），点击“应用”。\n\n"
@@ -86,12 +86,12 @@ QWidget* BuildGuidePage(const StaticPageActions& a) {
                        "关闭或最小化主窗口后，程序在系统托盘中继续运行；双击托盘图标即可恢复。"),
         p, skin::kMargin, skin::kContentTop, skin::kContentWidth, 330);
     QPushButton* btn23 = Button("btn23", QStringLiteral("返回主界面"), p, 231, 400);
-    QObject::connect(btn23, &QPushButton::clicked, p, [a] { a.openPage(QStringLiteral("RTSTSMain")); });
+    QObject::connect(btn23, &QPushButton::clicked, p, [a] { a.openPage(vh::Page::Main); });
     return p;
 }
 
 QWidget* BuildAboutPage(const StaticPageActions& a) {
-    QWidget* p = NewPage("RTSAbout");
+    QWidget* p = NewPage(vh::Page::About);
     Heading(QStringLiteral("成功资源导航"), p);
     Body(QStringLiteral("岚舟记是一个帮助您管理工作时间的小工具。更多时间管理的方法、文章和交流，"
                         "请访问下面的网页。欢迎提出意见和建议。"),
@@ -120,12 +120,12 @@ QWidget* BuildAboutPage(const StaticPageActions& a) {
     QPushButton* btn18 = Button("btn18", QStringLiteral("更新"), p, 100, 280);
     QPushButton* btn24 = Button("btn24", QStringLiteral("捐助"), p, 260, 280);
     QObject::connect(btn18, &QPushButton::clicked, p, [a] { a.updateCheck(); });
-    QObject::connect(btn24, &QPushButton::clicked, p, [a] { a.openPage(QStringLiteral("RTSTabSheet4")); });
+    QObject::connect(btn24, &QPushButton::clicked, p, [a] { a.openPage(vh::Page::Donation); });
     return p;
 }
 
 TDonationPage::TDonationPage(const StaticPageActions& a, QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("RTSTabSheet4"));
+    setObjectName(vh::PageName(vh::Page::Donation));
     views_ = new QStackedWidget(this);
     views_->setGeometry(0, 0, skin::kPageWidth, skin::kPageHeight);
 
@@ -138,7 +138,7 @@ TDonationPage::TDonationPage(const StaticPageActions& a, QWidget* parent) : QWid
     QPushButton* btnTransfer = Button("btnTransfer", QStringLiteral("直接汇款"), donate, 100, 220);
     QPushButton* speedButton4 = Button("SpeedButton4", QStringLiteral("返回主界面"), donate, 260, 220);
     connect(btnTransfer, &QPushButton::clicked, this, &TDonationPage::ShowTransferDetails);
-    connect(speedButton4, &QPushButton::clicked, this, [a] { a.openPage(QStringLiteral("RTSTSMain")); });
+    connect(speedButton4, &QPushButton::clicked, this, [a] { a.openPage(vh::Page::Main); });
 
     auto* transfer = new QWidget;
     transfer->setObjectName(QStringLiteral("pnlTransfer"));
@@ -152,7 +152,7 @@ TDonationPage::TDonationPage(const StaticPageActions& a, QWidget* parent) : QWid
     lblDonate->setGeometry(40, 190, 300, 20);
     connect(lblDonate, &skin::HoverLabel::clicked, this, [a] { a.openUrl(links::kDonate); });
     QPushButton* back = Button("btnTransferBack", QStringLiteral("返回主界面"), transfer, 200, 240);
-    connect(back, &QPushButton::clicked, this, [a] { a.openPage(QStringLiteral("RTSTSMain")); });
+    connect(back, &QPushButton::clicked, this, [a] { a.openPage(vh::Page::Main); });
 
     views_->addWidget(donate);
     views_->addWidget(transfer);

@@ -5,14 +5,16 @@
 #include <QWidget>
 #include <functional>
 
+#include "toolkit/PageHost.h"
+
 class QStackedWidget;
 
 namespace vh::app {
 
 struct StaticPageActions {
-    std::function<void(const QString&)> openPage; // runs the page's preparation, then shows it
-    std::function<void()> updateCheck;            // the "更新" buttons
-    std::function<void(const char*)> openUrl;     // the links
+    std::function<void(vh::Page)> openPage;   // runs the page's preparation, then shows it
+    std::function<void()> updateCheck;        // the "更新" buttons
+    std::function<void(const char*)> openUrl; // the links
 };
 
 // RTSTSMain: btn8 "开始使用", SpeedButton3 "使用向导", btn25 "更新".

@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <QWindow>
 #include <QWindowStateChangeEvent>
-#include <stdexcept>
 
 #include "app/Links.h"
 #include "app/NoticeText.h"
@@ -32,7 +31,6 @@
 #include "toolkit/QtText.h"
 #include "toolkit/Skin.h"
 #include "toolkit/TrayHost.h"
-#include "update/Tips.h"
 
 namespace {
 
@@ -98,11 +96,6 @@ QString SightNoticeText(vh::platform::SightRemedy remedy) {
 
 } // namespace
 
-const char* const TForm1::kPageNames[10] = {
-    "RTSAbout",        "RTSGuide",     "RTSTabMonitorCaption", "RTSTSMain",  "RTSTSStatistic",
-    "RTSTSSysSetting", "RTSTabSheet3", "RTSTabSheet4",         "RTSWorkSet", "RTSTabSheet6",
-};
-
 TForm1::TForm1()
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint) {
@@ -113,52 +106,47 @@ TForm1::TForm1()
         move(s->availableGeometry().center() - QPoint(vh::skin::kWindowWidth / 2, vh::skin::kWindowHeight / 2));
 
     // Created running (update, tips) or stopped (schedule, sampling); start-up adjusts them.
-    tmrTimeRange = new vh::TTimer(this, 3000, false);
-    tmrSave = new vh::TTimer(this, 60000, false);
-    tmrUpdate = new vh::TTimer(this, 60000, true);
-    tmrTips = new vh::TTimer(this, 60000, true);
-    tmrTimeRange->setObjectName(QStringLiteral("tmrTimeRange"));
-    tmrSave->setObjectName(QStringLiteral("tmrSave"));
-    tmrUpdate->setObjectName(QStringLiteral("tmrUpdate"));
-    tmrTips->setObjectName(QStringLiteral("tmrTips"));
-    timers_ = {{QStringLiteral("tmrTimeRange"), tmrTimeRange},
-               {QStringLiteral("tmrSave"), tmrSave},
-               {QStringLiteral("tmrUpdate"), tmrUpdate},
-               {QStringLiteral("tmrTips"), tmrTips}};
+    const std::pair<vh::Timer, bool> timers[] = {
+        {vh::Timer::TimeRange, false}, {vh::Timer::Save, false}, {vh::Timer::Update, true}, {vh::Timer::Tips, true}};
+    for (const auto& [id, running] : timers) {
+        auto* timer = new vh::TTimer(this, id == vh::Timer::TimeRange ? 3000 : 60000, running);
+        timer->setObjectName(vh::TimerName(id));
+        timers_[static_cast<std::size_t>(id)] = timer;
+    }
 
-    RPCHelp = new QStackedWidget(this);
-    RPCHelp->setObjectName(QStringLiteral("RPCHelp"));
-    RPCHelp->setGeometry(vh::skin::kNavWidth, 0, vh::skin::kPageWidth, vh::skin::kPageHeight);
-    RPCHelp->setAutoFillBackground(true);
-    for (const char* name : kPageNames) {
+    pageStack_ = new QStackedWidget(this);
+    pageStack_->setObjectName(QStringLiteral("RPCHelp"));
+    pageStack_->setGeometry(vh::skin::kNavWidth, 0, vh::skin::kPageWidth, vh::skin::kPageHeight);
+    pageStack_->setAutoFillBackground(true);
+    for (int i = 0; i < vh::kPageCount; ++i) {
         auto* placeholder = new QWidget;
-        placeholder->setObjectName(QString::fromLatin1(name));
-        RPCHelp->addWidget(placeholder);
+        placeholder->setObjectName(vh::PageName(static_cast<vh::Page>(i)));
+        pageStack_->addWidget(placeholder);
     }
 
     BuildNavigation();
     BuildStaticPages();
     BuildTray();
     BuildAwayPanel();
-    ShowPage(QStringLiteral("RTSTSMain"));
-    rzIniInfo.SetSettingsPath(ConfigFilePath());
+    ShowPage(vh::Page::Main);
+    settings_.SetSettingsPath(ConfigFilePath());
 }
 
 TForm1::~TForm1() {
     // FormDestroy: the dialogs go with the window.
-    FrmLogin.reset();
-    FrmInfo.reset();
-    if (trayIcon)
-        trayIcon->hide();
+    loginDialog_.reset();
+    noticeDialog_.reset();
+    if (trayIcon_)
+        trayIcon_->hide();
 }
 
 void TForm1::BuildNavigation() {
-    pnlNav = new NavPanel(this);
-    pnlNav->setObjectName(QStringLiteral("pnlNav"));
-    pnlNav->setGeometry(0, 0, vh::skin::kNavWidth, vh::skin::kPageHeight);
+    navPanel_ = new NavPanel(this);
+    navPanel_->setObjectName(QStringLiteral("pnlNav"));
+    navPanel_->setGeometry(0, 0, vh::skin::kNavWidth, vh::skin::kPageHeight);
 
     auto* imgLogo =
-        new vh::skin::HoverLabel(QStringLiteral("岚舟记"), Qt::white, QColor(0xff, 0xf0, 0xa0), false, pnlNav);
+        new vh::skin::HoverLabel(QStringLiteral("岚舟记"), Qt::white, QColor(0xff, 0xf0, 0xa0), false, navPanel_);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
     QFont lf = vh::skin::SongFont(24);
     lf.setBold(true);
@@ -168,7 +156,7 @@ void TForm1::BuildNavigation() {
     imgLogo->setToolTip(QString::fromLatin1(vh::app::links::kHomePage));
     connect(imgLogo, &vh::skin::HoverLabel::clicked, this, [] { vh::platform::OpenUrl(vh::app::links::kHomePage); });
 
-    auto* heading = new QLabel(QStringLiteral("系统功能"), pnlNav);
+    auto* heading = new QLabel(QStringLiteral("系统功能"), navPanel_);
     heading->setObjectName(QStringLiteral("lblFunctions"));
     QFont hf = vh::skin::SongFont(13);
     hf.setBold(true);
@@ -176,43 +164,50 @@ void TForm1::BuildNavigation() {
     heading->setStyleSheet(QStringLiteral("color: white;"));
     heading->setGeometry(12, 72, 92, 18);
 
+    BuildSideButtons();
+    BuildTipStrip();
+}
+
+void TForm1::BuildSideButtons() {
     struct Side {
         const char* name;
         QString caption;
-        const char* page;
+        vh::Page page;
     };
     const Side side[] = {
-        {"btn3", QStringLiteral("软件介绍"), "RTSTSMain"},
-        {"btn6", QStringLiteral("时间分析设定"), "RTSTabMonitorCaption"},
-        {"btn5", QStringLiteral("时间分析"), "RTSTSStatistic"},
-        {"btn7", QStringLiteral("软件设定"), "RTSTSSysSetting"},
-        {"btn4", QStringLiteral("成功资源导航"), "RTSAbout"},
+        {"btn3", QStringLiteral("软件介绍"), vh::Page::Main},
+        {"btn6", QStringLiteral("时间分析设定"), vh::Page::MonitorSetting},
+        {"btn5", QStringLiteral("时间分析"), vh::Page::Statistic},
+        {"btn7", QStringLiteral("软件设定"), vh::Page::SystemSetting},
+        {"btn4", QStringLiteral("成功资源导航"), vh::Page::About},
     };
     int y = 98;
     for (const Side& s : side) {
-        auto* b = new QPushButton(s.caption, pnlNav);
+        auto* b = new QPushButton(s.caption, navPanel_);
         b->setObjectName(QString::fromLatin1(s.name));
         b->setGeometry(12, y, 92, 28);
-        const QString page = QString::fromLatin1(s.page);
-        connect(b, &QPushButton::clicked, this, [this, page] { OpenPage(page); });
+        connect(b, &QPushButton::clicked, this, [this, page = s.page] { OpenPage(page); });
         y += 36;
     }
 
-    lbl1 = new vh::skin::HoverLabel(QStringLiteral("捐助"), Qt::white, vh::skin::kLinkBlue, true, pnlNav);
-    lbl1->setObjectName(QStringLiteral("lbl1"));
-    lbl1->setGeometry(20, 300, 30, 18);
-    connect(lbl1, &vh::skin::HoverLabel::clicked, this, [this] { OpenPage(QStringLiteral("RTSTabSheet4")); });
-    Label1 = new vh::skin::HoverLabel(QStringLiteral("更新"), Qt::white, vh::skin::kLinkBlue, true, pnlNav);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(68, 300, 30, 18);
-    connect(Label1, &vh::skin::HoverLabel::clicked, this, &TForm1::Label1Click);
+    auto* donateLink =
+        new vh::skin::HoverLabel(QStringLiteral("捐助"), Qt::white, vh::skin::kLinkBlue, true, navPanel_);
+    donateLink->setObjectName(QStringLiteral("lbl1"));
+    donateLink->setGeometry(20, 300, 30, 18);
+    connect(donateLink, &vh::skin::HoverLabel::clicked, this, [this] { OpenPage(vh::Page::Donation); });
+    auto* updateLink =
+        new vh::skin::HoverLabel(QStringLiteral("更新"), Qt::white, vh::skin::kLinkBlue, true, navPanel_);
+    updateLink->setObjectName(QStringLiteral("Label1"));
+    updateLink->setGeometry(68, 300, 30, 18);
+    connect(updateLink, &vh::skin::HoverLabel::clicked, this, &TForm1::Label1Click);
 
-    auto* speedButton2 = new QPushButton(QStringLiteral("捐助(谢谢)"), pnlNav);
-    speedButton2->setObjectName(QStringLiteral("SpeedButton2"));
-    speedButton2->setGeometry(12, 432, 92, 28);
-    connect(speedButton2, &QPushButton::clicked, this, [this] { OpenPage(QStringLiteral("RTSTabSheet4")); });
+    auto* donateButton = new QPushButton(QStringLiteral("捐助(谢谢)"), navPanel_);
+    donateButton->setObjectName(QStringLiteral("SpeedButton2"));
+    donateButton->setGeometry(12, 432, 92, 28);
+    connect(donateButton, &QPushButton::clicked, this, [this] { OpenPage(vh::Page::Donation); });
+}
 
-    // The tip strip along the bottom.
+void TForm1::BuildTipStrip() {
     auto* strip = new NavPanel(this);
     strip->setObjectName(QStringLiteral("pnlTips"));
     strip->setGeometry(0, vh::skin::kPageHeight, vh::skin::kWindowWidth,
@@ -231,54 +226,54 @@ void TForm1::BuildNavigation() {
         ch->setAlignment(Qt::AlignCenter);
         ch->setGeometry(i < 2 ? 0 : 47, 477 + (i % 2) * 16, 14, 16);
     }
-    Label9 = new QLabel(this);
-    Label9->setObjectName(QStringLiteral("Label9"));
+    tipLine_ = new QLabel(this);
+    tipLine_->setObjectName(QStringLiteral("Label9"));
     // Tips are the user's own lines: shown as typed, never read as markup.
-    Label9->setTextFormat(Qt::PlainText);
-    Label9->setFont(vh::skin::SongFont(12));
-    Label9->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
-    Label9->move(88, 485);
-    lblMore = new vh::skin::HoverLabel(QStringLiteral("查看更多..."), vh::skin::kLinkRed, QColor(0xff, 0xf0, 0xa0),
-                                       false, this);
-    lblMore->setObjectName(QStringLiteral("lblMore"));
-    lblMore->setGeometry(600, 485, 70, 18);
-    connect(lblMore, &vh::skin::HoverLabel::clicked, this, [] { vh::platform::OpenUrl(vh::app::links::kMoreTips); });
+    tipLine_->setTextFormat(Qt::PlainText);
+    tipLine_->setFont(vh::skin::SongFont(12));
+    tipLine_->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    tipLine_->move(88, 485);
+    auto* moreTips = new vh::skin::HoverLabel(QStringLiteral("查看更多..."), vh::skin::kLinkRed,
+                                              QColor(0xff, 0xf0, 0xa0), false, this);
+    moreTips->setObjectName(QStringLiteral("lblMore"));
+    moreTips->setGeometry(600, 485, 70, 18);
+    connect(moreTips, &vh::skin::HoverLabel::clicked, this, [] { vh::platform::OpenUrl(vh::app::links::kMoreTips); });
 }
 
 void TForm1::BuildStaticPages() {
     vh::app::StaticPageActions a;
-    a.openPage = [this](const QString& name) { OpenPage(name); };
+    a.openPage = [this](vh::Page page) { OpenPage(page); };
     a.updateCheck = [this] { Label1Click(); };
     a.openUrl = [](const char* url) { vh::platform::OpenUrl(url); };
-    RegisterPage(vh::app::BuildMainPage(a));
-    RegisterPage(vh::app::BuildGuidePage(a));
-    RegisterPage(vh::app::BuildAboutPage(a));
-    donation_ = new vh::app::TDonationPage(a);
-    RegisterPage(donation_, [this] { donation_->ShowDonation(); });
+    RegisterPage(vh::Page::Main, vh::app::BuildMainPage(a));
+    RegisterPage(vh::Page::Guide, vh::app::BuildGuidePage(a));
+    RegisterPage(vh::Page::About, vh::app::BuildAboutPage(a));
+    donationPage_ = new vh::app::TDonationPage(a);
+    RegisterPage(vh::Page::Donation, donationPage_, [this] { donationPage_->ShowDonation(); });
 }
 
 void TForm1::BuildTray() {
-    pmTray = new QMenu(this);
-    pmTray->setObjectName(QStringLiteral("pmTray"));
-    N2 = pmTray->addAction(QStringLiteral("显示主界面"));
-    N2->setObjectName(QStringLiteral("N2"));
-    s1 = pmTray->addAction(QStringLiteral("监视设定"));
-    s1->setObjectName(QStringLiteral("s1"));
-    N1 = pmTray->addAction(QStringLiteral("退出系统"));
-    N1->setObjectName(QStringLiteral("N1"));
+    trayMenu_ = new QMenu(this);
+    trayMenu_->setObjectName(QStringLiteral("pmTray"));
+    restoreAction_ = trayMenu_->addAction(QStringLiteral("显示主界面"));
+    restoreAction_->setObjectName(QStringLiteral("N2"));
+    monitorSettingAction_ = trayMenu_->addAction(QStringLiteral("监视设定"));
+    monitorSettingAction_->setObjectName(QStringLiteral("s1"));
+    exitAction_ = trayMenu_->addAction(QStringLiteral("退出系统"));
+    exitAction_->setObjectName(QStringLiteral("N1"));
     // Queued: a gate runs a modal loop, which must not nest inside the menu's or the icon's own handling.
-    connect(N2, &QAction::triggered, this, &TForm1::N2Click, Qt::QueuedConnection);
-    connect(s1, &QAction::triggered, this, &TForm1::s1Click, Qt::QueuedConnection);
-    connect(N1, &QAction::triggered, this, &TForm1::N1Click, Qt::QueuedConnection);
+    connect(restoreAction_, &QAction::triggered, this, &TForm1::N2Click, Qt::QueuedConnection);
+    connect(monitorSettingAction_, &QAction::triggered, this, &TForm1::s1Click, Qt::QueuedConnection);
+    connect(exitAction_, &QAction::triggered, this, &TForm1::N1Click, Qt::QueuedConnection);
 
-    trayIcon = new QSystemTrayIcon(TrayPicture(), this);
-    trayIcon->setObjectName(QStringLiteral("TrayIcon1"));
-    trayIcon->setToolTip(QStringLiteral("Varnholt"));
-    trayIcon->setContextMenu(pmTray);
+    trayIcon_ = new QSystemTrayIcon(TrayPicture(), this);
+    trayIcon_->setObjectName(QStringLiteral("TrayIcon1"));
+    trayIcon_->setToolTip(QStringLiteral("Varnholt"));
+    trayIcon_->setContextMenu(trayMenu_);
     connect(
-        trayIcon, &QSystemTrayIcon::activated, this,
+        trayIcon_, &QSystemTrayIcon::activated, this,
         [this](QSystemTrayIcon::ActivationReason r) { OnTrayActivated(r); }, Qt::QueuedConnection);
-    trayIcon->show();
+    trayIcon_->show();
 }
 
 void TForm1::OnTrayActivated(int reason) {
@@ -292,97 +287,82 @@ void TForm1::OnTrayActivated(int reason) {
 void TForm1::BuildAwayPanel() {
     // Without a tray the window waits iconified in the taskbar; when it is brought back this panel covers
     // the pages and offers the tray menu's commands, each behind its own gate.
-    pnlAway = new QWidget(this);
-    pnlAway->setObjectName(QStringLiteral("pnlAway"));
-    pnlAway->setGeometry(RPCHelp->geometry());
-    pnlAway->setAutoFillBackground(true);
-    auto* note = new QLabel(QStringLiteral("没有找到系统托盘，岚舟记最小化到任务栏。"), pnlAway);
+    awayPanel_ = new QWidget(this);
+    awayPanel_->setObjectName(QStringLiteral("pnlAway"));
+    awayPanel_->setGeometry(pageStack_->geometry());
+    awayPanel_->setAutoFillBackground(true);
+    auto* note = new QLabel(QStringLiteral("没有找到系统托盘，岚舟记最小化到任务栏。"), awayPanel_);
     note->setObjectName(QStringLiteral("lblNoTray"));
     note->setFont(vh::skin::SongFont(14));
     note->setAlignment(Qt::AlignCenter);
-    note->setGeometry(0, 170, pnlAway->width(), 24);
-    int x = (pnlAway->width() - 3 * 110 + 20) / 2;
-    for (QAction* item : {N2, s1, N1}) {
-        auto* b = new QPushButton(item->text(), pnlAway);
+    note->setGeometry(0, 170, awayPanel_->width(), 24);
+    int x = (awayPanel_->width() - 3 * 110 + 20) / 2;
+    for (QAction* item : {restoreAction_, monitorSettingAction_, exitAction_}) {
+        auto* b = new QPushButton(item->text(), awayPanel_);
         b->setObjectName(QStringLiteral("btnAway") + item->objectName());
         b->setGeometry(x, 214, 90, 28);
         connect(b, &QPushButton::clicked, item, &QAction::trigger);
         x += 110;
     }
-    pnlAway->hide();
+    awayPanel_->hide();
 }
 
-void TForm1::EnsureLogin() {
-    if (!FrmLogin) {
-        FrmLogin = std::make_unique<TFrmLogin>();
-        FrmLogin->SetCentreOn(this);
+void TForm1::FormCreate(const vh::app::StartupData& data) {
+    settings_.SetSettingsPath(ConfigFilePath());
+    vh::app::RunStartup(data, *this);
+}
+
+void TForm1::CreateDialogs() {
+    if (!loginDialog_) {
+        loginDialog_ = std::make_unique<TFrmLogin>();
+        loginDialog_->SetCentreOn(this);
     }
+    if (!noticeDialog_)
+        noticeDialog_ = std::make_unique<TFrmInfo>();
 }
 
-void TForm1::EnsureInfo() {
-    if (!FrmInfo)
-        FrmInfo = std::make_unique<TFrmInfo>();
+bool TForm1::AskStartPassword() {
+    CreateDialogs();
+    loginDialog_->SetLoginState(TFrmLogin::StartupOrAccepted);
+    loginDialog_->exec();
+    return loginDialog_->GetLoginState() != TFrmLogin::ExitChosen;
 }
 
-void TForm1::FormCreate() {
-    rzIniInfo.SetSettingsPath(ConfigFilePath());
-    vh::RunGuarded([this] {
-        // 1, 2
-        if (hooks.ResetTips)
-            hooks.ResetTips();
-        if (hooks.LoadSchedule)
-            hooks.LoadSchedule();
-        // 3, 4
-        const bool startPasswd = rzIniInfo.ReadFlag(keys::StartPasswd);
-        EnsureLogin();
-        EnsureInfo();
-        // 5
-        if (startPasswd) {
-            FrmLogin->SetLoginState(TFrmLogin::StartupOrAccepted);
-            FrmLogin->exec();
-            if (FrmLogin->GetLoginState() == TFrmLogin::ExitChosen)
-                Terminate();
-        }
-        // 6. After an exit at the login the task question is not asked: a refusal would cancel the
-        // stored schedule although the user never answered it.
-        if (!vh::ApplicationTerminated() && hooks.StartupTask) {
-            switch (hooks.StartupTask()) {
-            case TStartupTask::StartTimer:
-                tmrTimeRange->Start();
-                break;
-            case TStartupTask::Ask:
-                if (ShowNotice(
-                        QStringLiteral("信息"),
-                        QStringLiteral("根据设定，您已经设定了要进行时间监视任务，以便分析，现在运行此任务么？")))
-                    tmrTimeRange->Start();
-                else if (!vh::ApplicationTerminated() && hooks.DeclineStartupTask)
-                    hooks.DeclineStartupTask();
-                break;
-            case TStartupTask::Nothing:
-                break;
-            }
-        }
-        // 7, 8
-        ShowPage(QStringLiteral("RTSTSMain"));
-        if (rzIniInfo.ReadFlag(keys::AutoMinimize)) {
-            minimizePending_ = true;
-            QCoreApplication::postEvent(this, new QEvent(kMinimizeEvent));
-        }
-        // 9, 10, 11. A settings file that refuses the version (read-only) is reported, and the timers are
-        // still set from it.
-        try {
-            rzIniInfo.WriteText(keys::Version, "1.2");
-        } catch (const std::exception& e) {
-            vh::ShowApplicationError(e.what());
-        }
-        if (hooks.SetApplicationDir)
-            hooks.SetApplicationDir(vh::platform::ExecutableDir());
-        tmrUpdate->SetEnabled(rzIniInfo.ReadFlag(keys::AutoUpdate));
-        // 12, 13
-        if (hooks.LoadTips)
-            hooks.LoadTips();
-        tmrTips->SetInterval(TipIntervalMs(rzIniInfo.ReadNumber(keys::TipInterval)));
-    });
+bool TForm1::Ask(const std::string& caption, const std::string& text) {
+    return ShowNotice(vh::FromGbk(caption), vh::FromGbk(text));
+}
+
+void TForm1::StartScheduleTimer() {
+    TimerOf(vh::Timer::TimeRange).Start();
+}
+
+void TForm1::ShowMainPage() {
+    ShowPage(vh::Page::Main);
+}
+
+void TForm1::MinimizeWhenRunning() {
+    minimizePending_ = true;
+    QCoreApplication::postEvent(this, new QEvent(kMinimizeEvent));
+}
+
+void TForm1::EnableUpdateTimer(bool enabled) {
+    TimerOf(vh::Timer::Update).SetEnabled(enabled);
+}
+
+void TForm1::SetTipsInterval(int ms) {
+    TimerOf(vh::Timer::Tips).SetInterval(ms);
+}
+
+void TForm1::ReportError(const std::string& text) {
+    vh::ShowApplicationError(text);
+}
+
+void TForm1::Terminate() {
+    vh::TerminateApplication();
+}
+
+bool TForm1::Terminated() const {
+    return vh::ApplicationTerminated();
 }
 
 void TForm1::ShowAtStart() {
@@ -403,7 +383,8 @@ void TForm1::NoticeWindowSight() {
     const bool agreed = ShowNotice(QStringLiteral("注意哦"), SightNoticeText(sight.remedy));
     if (agreed && sight.remedy == vh::platform::SightRemedy::EnableExtension) {
         try {
-            vh::platform::TheWindowSystem().EnableSight();
+            // Whether it worked shows at the next tick: the sampler then sees the windows, or not.
+            (void)vh::platform::TheWindowSystem().EnableSight();
         } catch (const std::exception&) {
             // The session bus went away meanwhile: nothing to switch on.
         }
@@ -411,77 +392,57 @@ void TForm1::NoticeWindowSight() {
 }
 
 bool TForm1::ShowNotice(const QString& caption, const QString& text) {
-    EnsureInfo();
-    if (FrmInfo->isVisible() || vh::ApplicationTerminated())
+    CreateDialogs();
+    if (noticeDialog_->isVisible() || vh::ApplicationTerminated())
         return false;
-    FrmInfo->SetTexts(vh::ToGbk(caption), vh::app::BreakNoticeText(vh::ToGbk(text)));
-    FrmInfo->exec();
-    return FrmInfo->Result();
+    noticeDialog_->SetTexts(vh::ToGbk(caption), vh::app::BreakNoticeText(vh::ToGbk(text)));
+    noticeDialog_->exec();
+    return noticeDialog_->Result();
 }
 
-int TForm1::PageIndex(const QString& name) const {
-    for (int i = 0; i < RPCHelp->count(); ++i)
-        if (RPCHelp->widget(i)->objectName() == name)
-            return i;
-    return -1;
+void TForm1::ShowPage(vh::Page page) {
+    pageStack_->setCurrentIndex(static_cast<int>(page));
 }
 
-void TForm1::ShowPage(const QString& pageName) {
-    const int i = PageIndex(pageName);
-    if (i >= 0)
-        RPCHelp->setCurrentIndex(i);
-}
-
-void TForm1::OpenPage(const QString& pageName) {
+void TForm1::OpenPage(vh::Page page) {
     vh::RunGuarded([&] {
-        auto it = prepare_.find(pageName);
-        if (it != prepare_.end() && it->second)
-            it->second();
-        ShowPage(pageName);
+        if (const auto& prepare = prepare_[static_cast<std::size_t>(page)])
+            prepare();
+        ShowPage(page);
     });
 }
 
-vh::TTimer& TForm1::Timer(const QString& name) {
-    auto it = timers_.find(name);
-    if (it == timers_.end())
-        throw std::invalid_argument("no timer " + name.toStdString());
-    return *it->second;
+vh::TTimer& TForm1::TimerOf(vh::Timer timer) {
+    return *timers_[static_cast<std::size_t>(timer)];
 }
 
-bool TForm1::RegisterPage(QWidget* page, std::function<void()> prepare) {
-    if (!page)
-        return false;
-    const QString name = page->objectName();
-    const int i = PageIndex(name);
-    if (i < 0)
-        return false;
-    QWidget* old = RPCHelp->widget(i);
-    if (old != page) {
-        const bool wasCurrent = RPCHelp->currentIndex() == i;
-        RPCHelp->insertWidget(i, page);
-        RPCHelp->removeWidget(old);
+void TForm1::RegisterPage(vh::Page page, QWidget* widget, std::function<void()> prepare) {
+    const int i = static_cast<int>(page);
+    widget->setObjectName(vh::PageName(page));
+    QWidget* old = pageStack_->widget(i);
+    if (old != widget) {
+        const bool wasCurrent = pageStack_->currentIndex() == i;
+        pageStack_->insertWidget(i, widget);
+        pageStack_->removeWidget(old);
         old->deleteLater();
         if (wasCurrent)
-            RPCHelp->setCurrentIndex(i);
+            pageStack_->setCurrentIndex(i);
     }
-    prepare_[name] = std::move(prepare);
-    return true;
+    prepare_[static_cast<std::size_t>(i)] = std::move(prepare);
 }
 
-QWidget* TForm1::Page(const QString& pageName) const {
-    const int i = PageIndex(pageName);
-    return i < 0 ? nullptr : RPCHelp->widget(i);
+QWidget* TForm1::PageWidget(vh::Page page) const {
+    return pageStack_->widget(static_cast<int>(page));
 }
 
-QString TForm1::CurrentPageName() const {
-    QWidget* w = RPCHelp->currentWidget();
-    return w ? w->objectName() : QString();
+vh::Page TForm1::CurrentPage() const {
+    return static_cast<vh::Page>(pageStack_->currentIndex());
 }
 
 void TForm1::SetTipText(const std::string& gbk) {
-    Label9->setText(vh::FromGbk(gbk));
+    tipLine_->setText(vh::FromGbk(gbk));
     // The line grows to the right with its text.
-    Label9->adjustSize();
+    tipLine_->adjustSize();
 }
 
 void TForm1::MinimizeToTray() {
@@ -489,12 +450,12 @@ void TForm1::MinimizeToTray() {
     if (vh::TheTrayHost().Available()) {
         // Hidden, not only minimised: a hidden window has no taskbar button; the tray icon stays. The
         // minimised state is cleared only when restoring: clearing it here would map the window again.
-        pnlAway->hide();
+        awayPanel_->hide();
         hide();
     } else {
         // Hidden without a tray there would be no way back: keep the taskbar button, cover the pages.
-        pnlAway->show();
-        pnlAway->raise();
+        awayPanel_->show();
+        awayPanel_->raise();
         if (!isVisible() || !windowHandle() || !windowHandle()->isExposed()) {
             // A window manager ignores an iconify request for a window it does not manage yet, and Qt
             // loses track of a window mapped iconified: show it, iconify it once it is on the screen.
@@ -548,7 +509,7 @@ void TForm1::StowWhenManaged(int triesLeft) {
 void TForm1::RestoreFromTray() {
     inTray_ = false;
     iconifyOnExpose_ = false;
-    pnlAway->hide();
+    awayPanel_->hide();
     if (windowHandle())
         vh::platform::UnstowOwnWindow(winId());
     setWindowState(windowState() & ~Qt::WindowMinimized);
@@ -557,25 +518,21 @@ void TForm1::RestoreFromTray() {
     activateWindow();
 }
 
-void TForm1::Terminate() {
-    vh::TerminateApplication();
-}
-
 bool TForm1::PassGate(bool bringToFront) {
-    EnsureLogin();
-    FrmLogin->SetLoginState(TFrmLogin::Gate);
+    CreateDialogs();
+    loginDialog_->SetLoginState(TFrmLogin::Gate);
     if (bringToFront) {
-        FrmLogin->raise();
-        FrmLogin->activateWindow();
+        loginDialog_->raise();
+        loginDialog_->activateWindow();
     }
-    FrmLogin->exec();
-    return FrmLogin->GetLoginState() == TFrmLogin::StartupOrAccepted;
+    loginDialog_->exec();
+    return loginDialog_->GetLoginState() == TFrmLogin::StartupOrAccepted;
 }
 
 TForm1::TrayGateResult TForm1::TrayGate(const vh::settings::keys::FlagKey& passwordFlag, bool bringToFront) {
-    if (FrmLogin && FrmLogin->isVisible())
+    if (loginDialog_ && loginDialog_->isVisible())
         return TrayGateResult::LoginOpen;
-    if (rzIniInfo.ReadFlag(passwordFlag) && !PassGate(bringToFront))
+    if (settings_.ReadFlag(passwordFlag) && !PassGate(bringToFront))
         return TrayGateResult::Refused;
     return TrayGateResult::Passed;
 }
@@ -585,7 +542,7 @@ void TForm1::N2Click() {
         if (TrayGate(keys::RestorePasswd, true) != TrayGateResult::Passed)
             return;
         RestoreFromTray();
-        ShowPage(QStringLiteral("RTSTSMain"));
+        ShowPage(vh::Page::Main);
     });
 }
 
@@ -594,7 +551,7 @@ void TForm1::s1Click() {
         if (TrayGate(keys::RestorePasswd, false) != TrayGateResult::Passed)
             return;
         RestoreFromTray();
-        OpenPage(QStringLiteral("RTSTabMonitorCaption"));
+        OpenPage(vh::Page::MonitorSetting);
     });
 }
 
@@ -614,20 +571,11 @@ void TForm1::N1Click() {
 }
 
 void TForm1::Label1Click() {
-    if (hooks.UpdateCheck)
-        vh::RunGuarded(hooks.UpdateCheck);
-}
-
-void TForm1::DealWithUnwork() {
-    if (hooks.DealWithUnwork)
-        vh::RunGuarded(hooks.DealWithUnwork);
+    if (updateCheck_)
+        vh::RunGuarded(updateCheck_);
 }
 
 bool TForm1::event(QEvent* e) {
-    if (e->type() == static_cast<QEvent::Type>(kUnworkEvent)) {
-        DealWithUnwork();
-        return true;
-    }
     if (e->type() == kMinimizeEvent) {
         minimizePending_ = false;
         MinimizeToTray();
@@ -644,7 +592,7 @@ void TForm1::changeEvent(QEvent* e) {
     if (minimized && !inTray_) {
         // Leave the state change handler before hiding; some window managers dislike a hide inside it.
         QMetaObject::invokeMethod(this, &TForm1::MinimizeToTray, Qt::QueuedConnection);
-    } else if (!minimized && inTray_ && pnlAway->isVisible() &&
+    } else if (!minimized && inTray_ && awayPanel_->isVisible() &&
                (static_cast<QWindowStateChangeEvent*>(e)->oldState() & Qt::WindowMinimized)) {
         // Brought back from the taskbar: the same restore gate as the tray's, before any page shows.
         QMetaObject::invokeMethod(this, &TForm1::N2Click, Qt::QueuedConnection);

@@ -1,14 +1,15 @@
 #pragma once
 // The main window: navigation panel, the page control RPCHelp, the four timers, the tray icon and its
-// password gates, and the notice operation every page uses.
+// password gates, and the notice operation every page uses. It decides nothing on its own: start-up runs
+// the plain steps of app/Startup, the pages and timers are wired by the assembly.
 #include <QString>
 #include <QWidget>
+#include <array>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 
-#include "monitor/Schedule.h"
+#include "app/Startup.h"
 #include "settings/SettingsAccessor.h"
 #include "toolkit/PageHost.h"
 #include "toolkit/TTimer.h"
@@ -16,7 +17,6 @@
 class QAction;
 class QLabel;
 class QMenu;
-class QPushButton;
 class QStackedWidget;
 class QSystemTrayIcon;
 class TFrmInfo;
@@ -29,52 +29,37 @@ namespace vh::app {
 class TDonationPage;
 }
 
-// What start-up and the window call in other subsystems; the entry wires them before FormCreate. An
-// empty hook is skipped.
-struct TForm1Hooks {
-    std::function<void()> ResetTips;                           // step 1: TipIndex 0, TipList empty
-    std::function<void()> LoadSchedule;                        // step 2
-    std::function<TStartupTask()> StartupTask;                 // step 6: whether to ask, start or leave
-    std::function<void()> DeclineStartupTask;                  // step 6: the question was answered "no"
-    std::function<void(const std::string&)> SetApplicationDir; // step 10 (folder with trailing separator)
-    std::function<void()> LoadTips;                            // step 12
-    std::function<void()> UpdateCheck;                         // the "更新" label and buttons
-    std::function<void()> DealWithUnwork;                      // the sampler's event 1034
-};
-
-class TForm1 : public QWidget, public vh::PageHost {
+class TForm1 : public QWidget, public vh::PageHost, public vh::app::StartupScreen {
     Q_OBJECT
 public:
-    // The sampler's hand-over event (WM_USER + 10).
-    static constexpr int kUnworkEvent = 1034;
-    // The ten pages of RPCHelp, in their order.
-    static const char* const kPageNames[10];
-
     TForm1();
     ~TForm1() override;
 
-    // The start-up steps; the entry calls it once after wiring the hooks. An error in a step is shown
-    // and the remaining steps are skipped.
-    void FormCreate();
+    // FormCreate: the start-up steps; the entry runs it once, after the assembly has wired the pages.
+    void FormCreate(const vh::app::StartupData& data);
     // Shows the window unless start-up already sent it to the tray.
     void ShowAtStart();
     // Once after start-up: on a desktop that hides other programs' windows, one notice says what to do, and
     // where the fix only needs the user's consent (switching our GNOME extension on) it is offered.
     void NoticeWindowSight();
 
+    // The settings accessor (rzIniInfo) of Config.ini in the data folder.
+    TSettingsAccessor& Settings() { return settings_; }
+    // The "更新" label and buttons run this (the update check, wired by the assembly).
+    void SetUpdateCheck(std::function<void()> check) { updateCheck_ = std::move(check); }
+
     // PageHost
     using vh::PageHost::ShowNotice;
     bool ShowNotice(const QString& caption, const QString& text) override;
-    void ShowPage(const QString& pageName) override;
-    void OpenPage(const QString& pageName) override;
-    vh::TTimer& Timer(const QString& name) override;
+    void ShowPage(vh::Page page) override;
+    void OpenPage(vh::Page page) override;
+    vh::TTimer& TimerOf(vh::Timer timer) override;
     QWidget* MainWidget() override { return this; }
 
-    // Puts a subsystem's page in place of the page of the same object name; prepare (may be empty) runs
-    // on every OpenPage of it. False when the name is not one of the ten pages.
-    bool RegisterPage(QWidget* page, std::function<void()> prepare = {});
-    QWidget* Page(const QString& pageName) const;
-    QString CurrentPageName() const;
+    // Puts a subsystem's page in place of the page; prepare (may be empty) runs on every OpenPage of it.
+    void RegisterPage(vh::Page page, QWidget* widget, std::function<void()> prepare = {});
+    QWidget* PageWidget(vh::Page page) const;
+    vh::Page CurrentPage() const;
 
     // The tip line (Label9), GBK.
     void SetTipText(const std::string& gbk);
@@ -85,29 +70,32 @@ public:
     void MinimizeToTray();
     void RestoreFromTray();
     // The stand-in for the tray menu while the window is put away without a tray.
-    QWidget* AwayPanel() const { return pnlAway; }
+    QWidget* AwayPanel() const { return awayPanel_; }
+
+    TFrmLogin* Login() const { return loginDialog_.get(); }
+    TFrmInfo* Info() const { return noticeDialog_.get(); }
+    QSystemTrayIcon* TrayIcon() const { return trayIcon_; }
+    QMenu* TrayMenu() const { return trayMenu_; }
+
+    // StartupScreen
+    void CreateDialogs() override;
+    bool AskStartPassword() override;
+    bool Ask(const std::string& caption, const std::string& text) override;
+    void StartScheduleTimer() override;
+    void ShowMainPage() override;
+    void MinimizeWhenRunning() override;
+    void EnableUpdateTimer(bool enabled) override;
+    void SetTipsInterval(int ms) override;
+    void ReportError(const std::string& text) override;
     // Ends the program (also before the main loop has started).
-    void Terminate();
-
-    TFrmLogin* Login() const { return FrmLogin.get(); }
-    TFrmInfo* Info() const { return FrmInfo.get(); }
-    QSystemTrayIcon* TrayIcon() const { return trayIcon; }
-    QMenu* TrayMenu() const { return pmTray; }
-
-    TForm1Hooks hooks;
-    TSettingsAccessor rzIniInfo;
-
-    vh::TTimer* tmrTimeRange;
-    vh::TTimer* tmrSave;
-    vh::TTimer* tmrUpdate;
-    vh::TTimer* tmrTips;
+    void Terminate() override;
+    bool Terminated() const override;
 
 public slots:
     void N2Click(); // "显示主界面": restore gate
     void s1Click(); // "监视设定": monitor-settings gate
     void N1Click(); // "退出系统": exit gate
     void Label1Click();
-    void DealWithUnwork();
 
 protected:
     bool event(QEvent* e) override;
@@ -117,6 +105,8 @@ protected:
 
 private:
     void BuildNavigation();
+    void BuildSideButtons();
+    void BuildTipStrip();
     void BuildTray();
     void BuildStaticPages();
     void BuildAwayPanel();
@@ -124,35 +114,31 @@ private:
     void PutAwayWithoutTray();
     void StowWhenManaged(int triesLeft);
     void OnTrayActivated(int reason);
-    void EnsureLogin();
-    void EnsureInfo();
     // Shows the login dialog in gate mode; true when the password was accepted.
     bool PassGate(bool bringToFront);
     // The tray commands' guard: never a second prompt over an open one, and the password when the
     // flag asks for it.
     enum class TrayGateResult { LoginOpen, Refused, Passed };
     TrayGateResult TrayGate(const vh::settings::keys::FlagKey& passwordFlag, bool bringToFront);
-    int PageIndex(const QString& name) const;
 
-    std::unique_ptr<TFrmLogin> FrmLogin;
-    std::unique_ptr<TFrmInfo> FrmInfo;
-    std::map<QString, std::function<void()>> prepare_;
-    std::map<QString, vh::TTimer*> timers_;
+    TSettingsAccessor settings_;
+    std::function<void()> updateCheck_;
+    std::unique_ptr<TFrmLogin> loginDialog_;
+    std::unique_ptr<TFrmInfo> noticeDialog_;
+    std::array<std::function<void()>, vh::kPageCount> prepare_;
+    std::array<vh::TTimer*, 4> timers_{};
     bool inTray_ = false;
     bool minimizePending_ = false;
     bool iconifyOnExpose_ = false;
 
-    QStackedWidget* RPCHelp;
-    QWidget* pnlNav;
-    QLabel* Label9;
-    vh::skin::HoverLabel* lbl1;
-    vh::skin::HoverLabel* Label1;
-    vh::skin::HoverLabel* lblMore;
-    vh::app::TDonationPage* donation_;
-    QWidget* pnlAway;
-    QSystemTrayIcon* trayIcon;
-    QMenu* pmTray;
-    QAction* N2;
-    QAction* s1;
-    QAction* N1;
+    QStackedWidget* pageStack_;
+    QWidget* navPanel_;
+    QLabel* tipLine_;
+    vh::app::TDonationPage* donationPage_;
+    QWidget* awayPanel_;
+    QSystemTrayIcon* trayIcon_;
+    QMenu* trayMenu_;
+    QAction* restoreAction_;
+    QAction* monitorSettingAction_;
+    QAction* exitAction_;
 };

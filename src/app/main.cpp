@@ -52,6 +52,65 @@ public:
     }
 };
 
+// Logging off or shutting down ends the program like its own exit; a session manager's checkpoint (a
+// request to save while the session goes on) does not. Samples are committed as they are taken, so there is
+// nothing else to save. So do the signals of the session's end; the handler only marks them, the exit runs
+// from the loop.
+std::unique_ptr<QSocketNotifier> EndWithTheSession(QApplication& app, vh::platform::TerminationSignals& endSignals) {
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [](QSessionManager&) {
+        if (vh::platform::SaveRequestEndsSession())
+            vh::TerminateApplication();
+    });
+    if (endSignals.Fd() < 0)
+        return nullptr;
+    auto notifier = std::make_unique<QSocketNotifier>(endSignals.Fd(), QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, &app, [&endSignals] {
+        if (endSignals.Take())
+            vh::TerminateApplication();
+    });
+    return notifier;
+}
+
+// Installed, every user has files of their own: the first start copies the delivered ones. What cannot be
+// copied is reported, and the start goes on: the database then reports its own missing file.
+void ProvideUsersFiles(const vh::platform::AppLocations& where) {
+    try {
+        vh::platform::ProvideDeliveredFiles(where, {kConfigFileName, kTipsFileName, TDMMain::kStartupFile});
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, QStringLiteral("Varnholt"), QString::fromLocal8Bit(e.what()), QMessageBox::Ok);
+    }
+}
+
+// The long-lived objects in their order, start-up, and the message loop.
+int RunProgram(QApplication& app, const vh::platform::AppLocations& where,
+               vh::platform::TerminationSignals& endSignals) {
+    // 1. The database module; a failed opening is reported and start-up goes on.
+    TDMMain DMMain(
+        [](const std::string& gbk) {
+            QMessageBox::critical(nullptr, QStringLiteral("Varnholt"), vh::FromGbk(gbk), QMessageBox::Ok);
+        },
+        where.dataDir);
+    endSignals.Reclaim();
+    // 2. The main window.
+    TForm1 Form1;
+
+    // 3-5. The long-lived dialogs exist before any start-up step can let a sample arrive (the start-up
+    // dialogs run nested loops in which the timers fire).
+    TAppAssembly assembly(Form1, where);
+    assembly.CreateDialogs();
+
+    Form1.FormCreate(assembly.StartupData());
+
+    // A termination requested during start-up (exit at the login) must not reach the loop: quit() before
+    // exec() would be forgotten and the program would run on.
+    if (vh::ApplicationTerminated())
+        return 0;
+    Form1.ShowAtStart();
+    // Once, when the loop runs: a desktop that hides other programs' windows records nothing.
+    QTimer::singleShot(0, &Form1, [&Form1] { Form1.NoticeWindowSight(); });
+    return app.exec();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -75,61 +134,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     vh::skin::ApplySkin(app);
-    // Logging off or shutting down ends the program like its own exit; a session manager's checkpoint
-    // (a request to save while the session goes on) does not. Samples are committed as they are taken,
-    // so there is nothing else to save.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [](QSessionManager&) {
-        if (vh::platform::SaveRequestEndsSession())
-            vh::TerminateApplication();
-    });
-    // So do the signals of the session's end; the handler only marks them, the exit runs from the loop.
     vh::platform::TerminationSignals sessionSignals;
-    std::unique_ptr<QSocketNotifier> signalNotifier;
-    if (sessionSignals.Fd() >= 0) {
-        signalNotifier = std::make_unique<QSocketNotifier>(sessionSignals.Fd(), QSocketNotifier::Read);
-        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, &app, [&sessionSignals] {
-            if (sessionSignals.Take())
-                vh::TerminateApplication();
-        });
-    }
+    const std::unique_ptr<QSocketNotifier> signalNotifier = EndWithTheSession(app, sessionSignals);
 
-    // Installed, every user has files of their own: the first start copies the delivered ones. What cannot be
-    // copied is reported, and the start goes on: the database then reports its own missing file.
     const vh::platform::AppLocations where = vh::platform::ThisProcessLocations();
-    try {
-        vh::platform::ProvideDeliveredFiles(where, {kConfigFileName, kTipsFileName, TDMMain::kStartupFile});
-    } catch (const std::exception& e) {
-        QMessageBox::critical(nullptr, QStringLiteral("Varnholt"), QString::fromLocal8Bit(e.what()), QMessageBox::Ok);
-    }
-
-    int rc = 0;
-    {
-        // 1. The database module; a failed opening is reported and start-up goes on.
-        TDMMain DMMain(
-            [](const std::string& gbk) {
-                QMessageBox::critical(nullptr, QStringLiteral("Varnholt"), vh::FromGbk(gbk), QMessageBox::Ok);
-            },
-            where.dataDir);
-        sessionSignals.Reclaim();
-        // 2. The main window.
-        TForm1 Form1;
-
-        // 3-5. The long-lived dialogs exist before any start-up step can let a sample arrive (the
-        // start-up dialogs run nested loops in which the timers fire).
-        TAppAssembly assembly(Form1, where);
-        assembly.CreateDialogs();
-
-        Form1.FormCreate();
-
-        // A termination requested during start-up (exit at the login) must not reach the loop: quit()
-        // before exec() would be forgotten and the program would run on.
-        if (!vh::ApplicationTerminated()) {
-            Form1.ShowAtStart();
-            // Once, when the loop runs: a desktop that hides other programs' windows records nothing.
-            QTimer::singleShot(0, &Form1, [&Form1] { Form1.NoticeWindowSight(); });
-            rc = app.exec();
-        }
-    }
+    ProvideUsersFiles(where);
+    const int rc = RunProgram(app, where, sessionSignals);
     instance.Release();
     return rc;
 }

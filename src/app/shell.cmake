@@ -1,6 +1,6 @@
 # The application shell: the notice text rule (plain), the main window, the notice dialog, the static
 # pages, and the executable.
-target_sources(vh_app PRIVATE NoticeText.cpp)
+target_sources(vh_app PRIVATE NoticeText.cpp Startup.cpp)
 if(VH_WITH_QT)
     target_sources(vh_app_gui PRIVATE Unit1.cpp uInfoFrm.cpp StaticPages.cpp Assembly.cpp)
     add_executable(varnholt main.cpp)

@@ -4,17 +4,27 @@
 
 namespace vh::catalogue {
 
-TStringList LoadProgramNames(const std::string& lowestState) {
-    TStringList names;
-    bool listed = false;
+TStringList LoadProgramNames(std::int16_t lowestState) {
     try {
-        listed = TDBFunc::ListPrograms(names, lowestState);
+        return TDBFunc::ListPrograms(lowestState).rows;
     } catch (...) {
-        listed = false;
+        return {}; // no database module
     }
-    if (!listed)
-        names.clear();
-    return names;
+}
+
+TProgramInfo LookUpProgram(const std::string& programName) {
+    try {
+        TRead<TProgramInfo> found = TDBFunc::GetProgramInfo(programName);
+        if (found.outcome == TReadOutcome::Rows)
+            return found.rows.front();
+    } catch (...) {
+        // No database module: the same as a failed look-up.
+    }
+    return {};
+}
+
+TWriteResult RemoveProgram(const std::string& processName) {
+    return TDBFunc::DeleteProgram(processName);
 }
 
 std::string RefusalText(TWriteResult result) {

@@ -1,14 +1,22 @@
 #pragma once
 // Plain helpers of the catalogue pages. Texts are GBK.
+#include <cstdint>
 #include <string>
 
 #include "storage/uDBFunc.h"
 
 namespace vh::catalogue {
 
-// The program names of the entries with at least lowestState ("0" all, "1" work programs); empty when
-// the catalogue lists nothing or the query fails.
-TStringList LoadProgramNames(const std::string& lowestState);
+// The program names of the entries with at least lowestState (0 all, 1 work programs); empty when the
+// catalogue lists nothing or the query fails.
+TStringList LoadProgramNames(std::int16_t lowestState);
+
+// The process name and description of a listed program; empty fields when the look-up fails, so the page
+// shows the name alone.
+TProgramInfo LookUpProgram(const std::string& programName);
+
+// Removes the entry of the process name. Throws only when a roll-back fails.
+TWriteResult RemoveProgram(const std::string& processName);
 
 // Why a catalogue write was refused, as one short sentence for the user (GBK); empty for Done.
 std::string RefusalText(TWriteResult result);

@@ -43,7 +43,7 @@ std::vector<ProcessChoice> OnScreenPrograms(vh::platform::WindowSystem& ws, std:
             names.emplace(p.pid, p.exeName);
         std::unordered_set<std::string> seen;
         ws.EnumTopWindows([&](vh::platform::WindowId w) {
-            if (ws.HasOwner(w) || !ws.IsVisible(w) || !IsCandidateWindow(w))
+            if (ws.HasOwner(w) || !ws.IsVisible(w) || !IsCandidateWindow(ws, w))
                 return true;
             const std::uint32_t pid = ws.GetProcessId(w);
             if (pid == ownPid)
@@ -93,9 +93,10 @@ std::vector<ProcessChoice> MergeChoices(const std::vector<TProcessUse>& recorded
 std::vector<ProcessChoice> LoadProcessChoices(const DateTime& now, std::uint32_t ownPid) {
     std::vector<TProcessUse> recorded;
     try {
-        TDBFunc::ListRecentProcesses(RecentSince(now, kRecentDays), kMaxRecorded, recorded);
+        // A failed read offers none of the sampled names.
+        recorded = TDBFunc::ListRecentProcesses(RecentSince(now, kRecentDays), kMaxRecorded).rows;
     } catch (const std::exception&) {
-        recorded.clear(); // no database module: only the screen
+        // No database module: only the screen.
     }
     std::vector<ProcessChoice> onScreen;
     try {

@@ -6,9 +6,9 @@
 #include <QPushButton>
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/CatalogueWrite.h"
 #include "catalogue/uAddProgram.h"
 #include "platform/Text.h"
-#include "storage/uDBFunc.h"
 #include "toolkit/ErrorDisplay.h"
 #include "toolkit/PageHost.h"
 #include "toolkit/QtText.h"
@@ -17,13 +17,6 @@
 #include <exception>
 
 namespace {
-
-QPushButton* AddButton(QWidget* parent, const char* objectName, const QString& caption, QRect geometry) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(objectName));
-    b->setGeometry(geometry);
-    return b;
-}
 
 constexpr int kFieldsX = 244;
 constexpr int kFieldsWidth = vh::skin::kPageWidth - vh::skin::kMargin - kFieldsX;
@@ -43,7 +36,7 @@ std::string Field(const QLineEdit* edit) {
 } // namespace
 
 TProgramManagePage::TProgramManagePage(vh::PageHost& host, QWidget* parent) : QWidget(parent), host_(host) {
-    setObjectName(QStringLiteral("RTSTabSheet6"));
+    setObjectName(vh::PageName(vh::Page::ProgramManage));
     setFont(vh::skin::SongFont());
     using namespace vh::skin;
     resize(kPageWidth, kPageHeight);
@@ -67,24 +60,24 @@ TProgramManagePage::TProgramManagePage(vh::PageHost& host, QWidget* parent) : QW
 
     const int w = (kFieldsWidth - 2 * 10) / 3;
     const int y = kContentTop + 254;
-    btn32 = AddButton(this, "btn32", QStringLiteral("新增"), QRect(kFieldsX, y, w, kButtonHeight));
-    btn34 = AddButton(this, "btn34", QStringLiteral("删除"), QRect(kFieldsX + w + 10, y, w, kButtonHeight));
-    btn35 = AddButton(this, "btn35", QStringLiteral("修改"), QRect(kFieldsX + 2 * (w + 10), y, w, kButtonHeight));
-    btn33 = AddButton(this, "btn33", QStringLiteral("完成"), QRect(kPageWidth - kMargin - 88, 436, 88, kButtonHeight));
+    using Page = TProgramManagePage;
+    btn32 = PageButton(this, "btn32", QStringLiteral("新增"), QRect(kFieldsX, y, w, kButtonHeight), &Page::btn32Click);
+    btn34 = PageButton(this, "btn34", QStringLiteral("删除"), QRect(kFieldsX + w + 10, y, w, kButtonHeight),
+                       &Page::btn34Click);
+    btn35 = PageButton(this, "btn35", QStringLiteral("修改"), QRect(kFieldsX + 2 * (w + 10), y, w, kButtonHeight),
+                       &Page::btn35Click);
+    btn33 = PageButton(this, "btn33", QStringLiteral("完成"), QRect(kPageWidth - kMargin - 88, 436, 88, kButtonHeight),
+                       &Page::btn33Click);
 
     // Selection rather than clicks: a refill clears it, so the fields keep what they show.
-    connect(sLB3, &QListWidget::itemSelectionChanged, this, &TProgramManagePage::sLB3Click);
-    connect(sLB3, &QListWidget::itemDoubleClicked, this, &TProgramManagePage::sLB3DblClick);
-    connect(btn32, &QPushButton::clicked, this, &TProgramManagePage::btn32Click);
-    connect(btn34, &QPushButton::clicked, this, &TProgramManagePage::btn34Click);
-    connect(btn35, &QPushButton::clicked, this, &TProgramManagePage::btn35Click);
-    connect(btn33, &QPushButton::clicked, this, &TProgramManagePage::btn33Click);
+    connect(sLB3, &QListWidget::itemSelectionChanged, this, &Page::sLB3Click);
+    connect(sLB3, &QListWidget::itemDoubleClicked, this, &Page::sLB3DblClick);
 }
 
 void TProgramManagePage::FillPage() {
     const QSignalBlocker quiet(sLB3);
     sLB3->clear();
-    for (const auto& name : vh::catalogue::LoadProgramNames("0"))
+    for (const auto& name : vh::catalogue::LoadProgramNames(0))
         sLB3->addItem(vh::FromGbk(name));
 }
 
@@ -93,16 +86,10 @@ void TProgramManagePage::sLB3Click() {
     if (items.isEmpty())
         return;
     const QString program = items.first()->text();
-    std::string processName;
-    std::string description;
-    try {
-        TDBFunc::GetProgramInfo(vh::ToGbk(program), processName, description);
-    } catch (...) {
-        // A failed look-up shows the name with empty fields.
-    }
+    const TProgramInfo info = vh::catalogue::LookUpProgram(vh::ToGbk(program));
     suiEdtProgramName->setText(program);
-    suiEdtProcessNme->setText(vh::FromGbk(processName));
-    suiEdtDes->setText(vh::FromGbk(description));
+    suiEdtProcessNme->setText(vh::FromGbk(info.processName));
+    suiEdtDes->setText(vh::FromGbk(info.description));
 }
 
 void TProgramManagePage::btn34Click() {
@@ -110,13 +97,9 @@ void TProgramManagePage::btn34Click() {
         host_.ShowNotice(QStringLiteral("信息"), QStringLiteral("请选择要删除的待选工作程序"));
         return;
     }
-    try {
-        TDBFunc::DeleteProgram(Field(suiEdtProcessNme));
-    } catch (const std::exception& e) {
-        vh::ShowApplicationError(e.what());
-        return;
-    }
-    FillPage();
+    const std::string processName = Field(suiEdtProcessNme);
+    if (vh::catalogue::RunCatalogueWrite(host_, [&] { return vh::catalogue::RemoveProgram(processName); }))
+        FillPage();
 }
 
 void TProgramManagePage::btn35Click() {
@@ -146,5 +129,5 @@ void TProgramManagePage::btn32Click() {
 }
 
 void TProgramManagePage::btn33Click() {
-    host_.OpenPage(QStringLiteral("RTSWorkSet"));
+    host_.OpenPage(vh::Page::WorkSet);
 }

@@ -7,6 +7,7 @@
 #include <QRadioButton>
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/CatalogueWrite.h"
 #include "monitor/NonWork.h"
 #include "platform/Text.h"
 #include "settings/SettingsAccessor.h"
@@ -16,15 +17,9 @@
 #include "toolkit/Skin.h"
 
 #include <exception>
+#include <optional>
 
 namespace {
-
-QPushButton* AddButton(QWidget* parent, const char* objectName, const QString& caption, QRect geometry) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(objectName));
-    b->setGeometry(geometry);
-    return b;
-}
 
 QRadioButton* AddRadio(QWidget* parent, const char* objectName, const QString& caption, QPoint pos) {
     auto* r = new QRadioButton(caption, parent);
@@ -49,7 +44,7 @@ bool HasSelection(const QListWidget* list) {
 
 TWorkProgramPage::TWorkProgramPage(vh::PageHost& host, TSettingsAccessor& settings, QWidget* parent)
     : QWidget(parent), host_(host), settings_(settings) {
-    setObjectName(QStringLiteral("RTSWorkSet"));
+    setObjectName(vh::PageName(vh::Page::WorkSet));
     setFont(vh::skin::SongFont());
     using namespace vh::skin;
     resize(kPageWidth, kPageHeight);
@@ -73,8 +68,11 @@ TWorkProgramPage::TWorkProgramPage(vh::PageHost& host, TSettingsAccessor& settin
 
     const int middleX = kMargin + listWidth + 14;
     const int middleWidth = rightX - 14 - middleX;
-    btn27 = AddButton(this, "btn27", QStringLiteral("设定"), QRect(middleX, 150, middleWidth, kButtonHeight));
-    btn28 = AddButton(this, "btn28", QStringLiteral("取消"), QRect(middleX, 188, middleWidth, kButtonHeight));
+    using Page = TWorkProgramPage;
+    btn27 = PageButton(this, "btn27", QStringLiteral("设定"), QRect(middleX, 150, middleWidth, kButtonHeight),
+                       &Page::btn27Click);
+    btn28 = PageButton(this, "btn28", QStringLiteral("取消"), QRect(middleX, 188, middleWidth, kButtonHeight),
+                       &Page::btn28Click);
 
     PageLabel(this, QStringLiteral("若出现非“工作程序”，则"), kMargin, 288);
     suiRbtn5 = AddRadio(this, "suiRbtn5", QStringLiteral("仅提醒"), QPoint(kMargin + 16, 314));
@@ -88,34 +86,31 @@ TWorkProgramPage::TWorkProgramPage(vh::PageHost& host, TSettingsAccessor& settin
         reactionGroup_->addButton(r, id++);
     suiRbtn5->setChecked(true);
 
-    btn36 = AddButton(this, "btn36", QStringLiteral("提醒内容设定"), QRect(kMargin + 16, 344, 110, kButtonHeight));
+    btn36 = PageButton(this, "btn36", QStringLiteral("提醒内容设定"), QRect(kMargin + 16, 344, 110, kButtonHeight),
+                       &Page::btn36Click);
     HintLabel(this, QStringLiteral("可选程序列表中没有我要的程序？"), kMargin, 386);
     HintLabel(this, QStringLiteral("请点击“可选程序管理”按钮"), kMargin, 406);
-    btn31 = AddButton(this, "btn31", QStringLiteral("可选程序管理"), QRect(250, 392, 110, kButtonHeight));
-    btn29 = AddButton(this, "btn29", QStringLiteral("上一步"),
-                      QRect(kPageWidth - kMargin - 2 * 88 - 10, 436, 88, kButtonHeight));
-    btn30 = AddButton(this, "btn30", QStringLiteral("完成"), QRect(kPageWidth - kMargin - 88, 436, 88, kButtonHeight));
-
-    connect(sLB1, &QListWidget::itemDoubleClicked, this, &TWorkProgramPage::sLB1DblClick);
-    connect(sLB2, &QListWidget::itemDoubleClicked, this, &TWorkProgramPage::sLB2DblClick);
-    connect(btn27, &QPushButton::clicked, this, &TWorkProgramPage::btn27Click);
-    connect(btn28, &QPushButton::clicked, this, &TWorkProgramPage::btn28Click);
-    connect(btn36, &QPushButton::clicked, this, &TWorkProgramPage::btn36Click);
-    connect(btn31, &QPushButton::clicked, this, &TWorkProgramPage::btn31Click);
-    connect(btn29, &QPushButton::clicked, this, &TWorkProgramPage::btn29Click);
+    btn31 = PageButton(this, "btn31", QStringLiteral("可选程序管理"), QRect(250, 392, 110, kButtonHeight),
+                       &Page::btn31Click);
+    btn29 = PageButton(this, "btn29", QStringLiteral("上一步"),
+                       QRect(kPageWidth - kMargin - 2 * 88 - 10, 436, 88, kButtonHeight), &Page::btn29Click);
+    btn30 = PageButton(this, "btn30", QStringLiteral("完成"), QRect(kPageWidth - kMargin - 88, 436, 88, kButtonHeight),
+                       &Page::btn30Click);
     vh::skin::MakePrimary(btn30);
-    connect(btn30, &QPushButton::clicked, this, &TWorkProgramPage::btn30Click);
+
+    connect(sLB1, &QListWidget::itemDoubleClicked, this, &Page::sLB1DblClick);
+    connect(sLB2, &QListWidget::itemDoubleClicked, this, &Page::sLB2DblClick);
 }
 
-void TWorkProgramPage::FillList(QListWidget* list, const char* lowestState) {
+void TWorkProgramPage::FillList(QListWidget* list, std::int16_t lowestState) {
     list->clear();
     for (const auto& name : vh::catalogue::LoadProgramNames(lowestState))
         list->addItem(vh::FromGbk(name));
 }
 
 void TWorkProgramPage::FillPage() {
-    FillList(sLB1, "0");
-    FillList(sLB2, "1");
+    FillList(sLB1, 0);
+    FillList(sLB2, 1);
     ReadReactionMode();
 }
 
@@ -141,26 +136,25 @@ void TWorkProgramPage::sLB1DblClick() {
     std::vector<std::string> listedWork;
     for (int i = 0; i < sLB2->count(); ++i)
         listedWork.push_back(vh::ToGbk(sLB2->item(i)->text()));
-    try {
-        if (!vh::monitor::MarkWorkProgram(SelectedText(sLB1), listedWork))
-            return;
-    } catch (const std::exception& e) {
-        vh::ShowApplicationError(e.what());
-        return;
-    }
-    FillList(sLB2, "1");
+    const std::string program = SelectedText(sLB1);
+    bool written = false;
+    if (vh::catalogue::RunCatalogueWrite(host_,
+                                         [&] {
+                                             const std::optional<TWriteResult> marked =
+                                                 vh::monitor::MarkWorkProgram(program, listedWork);
+                                             written = marked.has_value(); // listed already: nothing was written
+                                             return marked;
+                                         }) &&
+        written)
+        FillList(sLB2, 1);
 }
 
 void TWorkProgramPage::sLB2DblClick() {
     if (!HasSelection(sLB2))
         return;
-    try {
-        vh::monitor::UnmarkWorkProgram(SelectedText(sLB2));
-    } catch (const std::exception& e) {
-        vh::ShowApplicationError(e.what());
-        return;
-    }
-    FillList(sLB2, "1");
+    const std::string program = SelectedText(sLB2);
+    if (vh::catalogue::RunCatalogueWrite(host_, [&] { return vh::monitor::UnmarkWorkProgram(program); }))
+        FillList(sLB2, 1);
 }
 
 void TWorkProgramPage::btn36Click() {
@@ -168,11 +162,11 @@ void TWorkProgramPage::btn36Click() {
 }
 
 void TWorkProgramPage::btn31Click() {
-    host_.OpenPage(QStringLiteral("RTSTabSheet6"));
+    host_.OpenPage(vh::Page::ProgramManage);
 }
 
 void TWorkProgramPage::btn29Click() {
-    host_.ShowPage(QStringLiteral("RTSTabMonitorCaption"));
+    host_.ShowPage(vh::Page::MonitorSetting);
 }
 
 void TWorkProgramPage::btn30Click() {
@@ -183,5 +177,5 @@ void TWorkProgramPage::btn30Click() {
         return;
     }
     host_.ShowNotice(QStringLiteral("信息"), QStringLiteral("配置已经生效"));
-    host_.ShowPage(QStringLiteral("RTSTabMonitorCaption"));
+    host_.ShowPage(vh::Page::MonitorSetting);
 }

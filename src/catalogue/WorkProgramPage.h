@@ -2,6 +2,7 @@
 // The work-program page RTSWorkSet: marks catalogue entries as work programs (at once, in the database)
 // and stores the reaction to a non-work program (only with "完成").
 #include <QWidget>
+#include <cstdint>
 
 class QButtonGroup;
 class QListWidget;
@@ -56,7 +57,7 @@ public slots:
     void btn30Click();
 
 private:
-    void FillList(QListWidget* list, const char* lowestState);
+    void FillList(QListWidget* list, std::int16_t lowestState);
 
     vh::PageHost& host_;
     TSettingsAccessor& settings_;

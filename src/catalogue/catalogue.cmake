@@ -5,5 +5,6 @@ if(VH_WITH_QT)
         WorkProgramPage.cpp
         ProgramManagePage.cpp
         uAddProgram.cpp
+        CatalogueWrite.cpp
     )
 endif()

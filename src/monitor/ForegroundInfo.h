@@ -1,5 +1,5 @@
 #pragma once
-// The last sample, kept for the non-work handling.
+// One sample of the window in front, as the sampler hands it to the storage and the non-work handling.
 #include <cstdint>
 #include <string>
 
@@ -14,6 +14,3 @@ struct TForegroundInfo {
     // The tick's moment: a later kill must not hit another process that was given the id since.
     vh::DateTime SampleTime{};
 };
-
-// Written only by the sampler.
-extern TForegroundInfo ForegroundInfo;

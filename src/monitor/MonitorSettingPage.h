@@ -4,10 +4,13 @@
 
 class QButtonGroup;
 class QComboBox;
+class QGroupBox;
+class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class TSettingsAccessor;
+struct TMonitorSchedule;
 
 namespace vh {
 class PageHost;
@@ -17,20 +20,27 @@ class TTimer;
 class TMonitorSettingPage : public QWidget {
     Q_OBJECT
 public:
-    TMonitorSettingPage(vh::PageHost& host, TSettingsAccessor& settings, QWidget* parent = nullptr);
+    // schedule: the one the program keeps; apply changes it.
+    TMonitorSettingPage(vh::PageHost& host, TSettingsAccessor& settings, TMonitorSchedule& schedule,
+                        QWidget* parent = nullptr);
 
 public slots:
-    // Shows MonitorSchedule in the controls; a stored time that cannot be read leaves its selectors empty.
+    // Shows the schedule in the controls; a stored time that cannot be read leaves its selectors empty.
     void FillScheduleControls();
     void btn13Click(); // "应用"
     void btn12Click(); // "清除"
     void btn26Click(); // "工作程序设定"
 
 private:
-    QComboBox* MakeSelector(const char* name, int count);
+    QGroupBox* BuildKindBox();
+    QGroupBox* BuildPeriodBox();
+    QGroupBox* BuildIntervalBox();
+    QHBoxLayout* BuildButtons();
+    QComboBox* MakeSelector(QWidget* parent, const char* name, int count);
 
     vh::PageHost& host_;
     TSettingsAccessor& settings_;
+    TMonitorSchedule& schedule_;
     QRadioButton* suiRbtn1;
     QRadioButton* suiRbtn2;
     QRadioButton* suiRadioButton1;
@@ -48,4 +58,4 @@ private:
 };
 
 // The schedule timer's tick (tmrTimeRange, every 3 s): starts, re-arms or stops the sampling timer.
-void tmrTimeRangeTimer(const TSettingsAccessor& settings, vh::TTimer& tmrSave);
+void tmrTimeRangeTimer(const TSettingsAccessor& settings, const TMonitorSchedule& schedule, vh::TTimer& tmrSave);

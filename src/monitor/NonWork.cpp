@@ -185,16 +185,16 @@ void WriteReactionMode(const TSettingsAccessor& settings, int mode) {
     settings.WriteNumber(keys::Unwork, mode);
 }
 
-bool MarkWorkProgram(const std::string& programName, const std::vector<std::string>& listedWork) {
+std::optional<TWriteResult> MarkWorkProgram(const std::string& programName,
+                                            const std::vector<std::string>& listedWork) {
     if (std::any_of(listedWork.begin(), listedWork.end(),
                     [&](const std::string& name) { return vh::text::EqualsIgnoreAsciiCase(name, programName); }))
-        return false;
-    TDBFunc::SetProgramState(1, programName);
-    return true;
+        return std::nullopt;
+    return TDBFunc::SetProgramState(1, programName);
 }
 
-void UnmarkWorkProgram(const std::string& programName) {
-    TDBFunc::SetProgramState(0, programName);
+TWriteResult UnmarkWorkProgram(const std::string& programName) {
+    return TDBFunc::SetProgramState(0, programName);
 }
 
 bool IsSampledProcess(const std::optional<vh::platform::ProcessIdentity>& identity, const std::string& exeName,
@@ -215,10 +215,8 @@ bool KillSampledProcess(vh::platform::WindowSystem& ws, std::uint32_t pid, const
 }
 
 void CheckNonWorkProgram(const TForegroundInfo& sample, const NonWorkActions& actions) {
-    std::optional<TStringList> work;
-    if (actions.listWorkProcesses)
-        actions.listWorkProcesses(work);
-    if (work && IsWorkProgram(sample.ExeName, *work))
+    const TStringList work = actions.listWorkProcesses ? actions.listWorkProcesses() : TStringList{};
+    if (IsWorkProgram(sample.ExeName, work))
         return;
 
     const std::string reminder = actions.readReminderText ? actions.readReminderText() : DefaultReminderText();

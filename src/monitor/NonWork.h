@@ -78,14 +78,16 @@ int ReadReactionModeValue(const TSettingsAccessor& settings);
 void WriteReactionMode(const TSettingsAccessor& settings, int mode);
 
 // Marks the catalogue entry programName as a work program, unless it is among the work programs the user
-// sees listed (ASCII case ignored). False when nothing was written. Throws only when a roll-back fails.
-bool MarkWorkProgram(const std::string& programName, const std::vector<std::string>& listedWork);
+// sees listed (ASCII case ignored): then nothing is written and the result is empty. Otherwise the
+// database's outcome. Throws only when a roll-back fails.
+std::optional<TWriteResult> MarkWorkProgram(const std::string& programName, const std::vector<std::string>& listedWork);
 // Makes the entry an ordinary catalogue entry again. Throws only when a roll-back fails.
-void UnmarkWorkProgram(const std::string& programName);
+TWriteResult UnmarkWorkProgram(const std::string& programName);
 
 // The outside calls of one non-work check; each is replaceable for tests.
 struct NonWorkActions {
-    std::function<void(std::optional<TStringList>&)> listWorkProcesses;
+    // The process names of the work programs; empty when they could not be read.
+    std::function<TStringList()> listWorkProcesses;
     std::function<std::string()> readReminderText;
     std::function<int()> readReactionMode;
     std::function<void(const std::string& title, const std::string& message, int layout, const std::string& processName,

@@ -3,16 +3,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <system_error>
 
-#include "platform/AppLocations.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
 #include "platform/Text.h"
-#include "storage/uDBFunc.h"
-
-TForegroundInfo ForegroundInfo;
 
 namespace {
 // GetWindowTextA into a 255-byte buffer: 254 bytes and the terminating null.
@@ -23,25 +20,15 @@ constexpr std::size_t kExeNameBytes = 260;
 // A trace entry that would take the file past this moves it aside to logd.old.txt (replacing an older
 // one) and starts a new file: two lines per examined process per tick would otherwise fill the disk.
 constexpr std::uintmax_t kTraceFileLimit = 8u * 1024u * 1024u;
+
+const char* const kWriteWrong = "write wrong";
 } // namespace
 
-SamplerHooks::SamplerHooks()
-    : insertSample(&TDBFunc::InsertSample),
-      trace([path = TraceFilePath()](const std::string& m) { WriteTraceLog(path, m); }) {}
-
-bool IsCandidateWindow(vh::platform::WindowId w) {
-    const vh::platform::WindowStyle s = vh::platform::TheWindowSystem().GetStyle(w);
+bool IsCandidateWindow(vh::platform::WindowSystem& ws, vh::platform::WindowId w) {
+    const vh::platform::WindowStyle s = ws.GetStyle(w);
     if (!s.popup)
         return true;
     return s.minimizeBox && s.sysMenu && !s.disabled;
-}
-
-std::string TraceFilePath() {
-    return vh::platform::ThisProcessLocations().traceFile;
-}
-
-bool WriteTraceLog(const std::string& message) {
-    return WriteTraceLog(TraceFilePath(), message);
 }
 
 bool WriteTraceLog(const std::string& path, const std::string& message) {
@@ -65,26 +52,13 @@ bool WriteTraceLog(const std::string& path, const std::string& message) {
     return (std::fclose(f) == 0) && written;
 }
 
-void TakeSample(const SamplerHooks& hooks) {
-    auto& ws = vh::platform::TheWindowSystem();
-    const auto trace = [&](const std::string& m) {
-        if (!hooks.trace)
-            return;
-        try {
-            hooks.trace(m);
-        } catch (...) {
-            // The trace is a diagnostic only; losing an entry must not lose the sample.
-        }
-    };
-
-    bool found = false;
-    vh::platform::WindowId window = 0;
-    std::string caption, exeName;
-    std::uint32_t pid = 0;
+std::optional<TForegroundInfo> FindForegroundWindow(vh::platform::WindowSystem& ws, const vh::DateTime& now,
+                                                    const TraceWriter& trace) {
+    std::optional<TForegroundInfo> found;
     ws.EnumTopWindows([&](vh::platform::WindowId w) {
         if (w == 0)
             return false;
-        if (ws.HasOwner(w) || !ws.IsVisible(w) || !IsCandidateWindow(w))
+        if (ws.HasOwner(w) || !ws.IsVisible(w) || !IsCandidateWindow(ws, w))
             return true;
         const std::string text = vh::text::CutBytes(ws.GetCaption(w, kCaptionBytes), kCaptionBytes);
         const std::uint32_t windowPid = ws.GetProcessId(w);
@@ -92,46 +66,81 @@ void TakeSample(const SamplerHooks& hooks) {
         for (const auto& entry : ws.SnapshotProcesses()) {
             trace(std::to_string(entry.pid) + tail);
             if (entry.pid == windowPid) {
-                found = true;
-                window = w;
-                caption = text;
-                exeName = vh::text::CutBytesWhole(entry.exeName, kExeNameBytes);
-                pid = windowPid;
+                found = TForegroundInfo{vh::text::CutBytesWhole(entry.exeName, kExeNameBytes), text, w, windowPid, now};
                 return false;
             }
         }
         return true;
     });
-    if (!found)
-        return;
-
-    const vh::DateTime now = vh::Now();
-    const std::string timeText = vh::FormatSampleTime(now);
-    ForegroundInfo.ExeName = exeName;
-    ForegroundInfo.Caption = caption;
-    ForegroundInfo.WindowHandle = window;
-    ForegroundInfo.ProcessId = pid;
-    ForegroundInfo.SampleTime = now;
-    trace("current_caption:" + caption + " name:" + exeName);
-
-    if (hooks.insertSample) {
-        try {
-            hooks.insertSample(timeText, caption, exeName, "");
-        } catch (...) {
-            if (hooks.showMessage)
-                hooks.showMessage("write wrong");
-        }
-    }
-    if (hooks.handOver)
-        hooks.handOver();
+    return found;
 }
 
-void RunSamplingTick(const SamplerHooks& hooks, const std::function<void()>& stopTimer) {
+TWriteResult StoreSample(const std::string& timeText, const TForegroundInfo& sample) {
+    return TDBFunc::InsertSample(timeText, sample.Caption, sample.ExeName, "");
+}
+
+TSampler::TSampler(std::function<vh::platform::WindowSystem&()> windowSystem, SamplerSinks sinks)
+    : windowSystem_(std::move(windowSystem)), sinks_(std::move(sinks)) {}
+
+void TSampler::TakeSample() {
+    const TraceWriter trace = [this](const std::string& m) {
+        if (!sinks_.trace)
+            return;
+        try {
+            sinks_.trace(m);
+        } catch (...) {
+            // The trace is a diagnostic only; losing an entry must not lose the sample.
+        }
+    };
+    const vh::DateTime now = vh::Now();
+    const std::optional<TForegroundInfo> sample = FindForegroundWindow(windowSystem_(), now, trace);
+    if (!sample)
+        return;
+    foregroundInfo_ = *sample;
+    trace("current_caption:" + sample->Caption + " name:" + sample->ExeName);
+
+    if (sinks_.store) {
+        try {
+            const TWriteResult stored = sinks_.store(vh::FormatSampleTime(now), *sample);
+            if (stored != TWriteResult::Done)
+                ReportStoreFailure("the database refused the sample");
+        } catch (const std::exception& e) {
+            ReportStoreFailure(e.what());
+        } catch (...) {
+            ReportStoreFailure("unknown error");
+        }
+    }
+    if (sinks_.dealWithUnwork)
+        sinks_.dealWithUnwork(*sample);
+}
+
+void TSampler::ReportStoreFailure(const std::string& why) {
+    if (sinks_.trace) {
+        try {
+            sinks_.trace(std::string(kWriteWrong) + ": " + why);
+        } catch (...) {
+            // As every trace entry: never at the sample's cost.
+        }
+    }
+    // Ticks go on inside the open box's loop while the database is away: they still store and hand over,
+    // but add no box of their own.
+    if (!sinks_.showMessage || messageOpen_)
+        return;
+    messageOpen_ = true;
     try {
-        TakeSample(hooks);
+        sinks_.showMessage(kWriteWrong);
     } catch (...) {
-        // The schedule's check starts the timer again one interval later; nothing is reported.
-        if (stopTimer)
-            stopTimer();
+        messageOpen_ = false;
+        throw;
+    }
+    messageOpen_ = false;
+}
+
+bool TSampler::Tick() {
+    try {
+        TakeSample();
+        return true;
+    } catch (...) {
+        return false;
     }
 }

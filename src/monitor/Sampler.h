@@ -1,41 +1,67 @@
 #pragma once
-// The foreground sampler: at every tick of tmrSave it records which window is in front.
+// The foreground sampler: at every tick of tmrSave it finds the window in front, stores it as a Sample and
+// hands it to the non-work handling, as an argument, within the tick.
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "monitor/ForegroundInfo.h"
 #include "platform/WindowSystem.h"
+#include "storage/uDBFunc.h"
 
-// What a tick calls outside the window system. An empty member is skipped.
-struct SamplerHooks {
-    // Stores one Sample (time text, caption, process name, description). Defaults to TDBFunc::InsertSample.
-    std::function<void(const std::string&, const std::string&, const std::string&, const std::string&)> insertSample;
-    // A plain message box (GBK text); shown with "write wrong" when storing fails.
-    std::function<void(const std::string&)> showMessage;
-    // Sends the hand-over event 1034 to the main window and returns after its handler.
-    std::function<void()> handOver;
-    // Appends one trace entry. Defaults to WriteTraceLog into the trace file of this process.
-    std::function<void(const std::string&)> trace;
-
-    SamplerHooks();
-};
+using TraceWriter = std::function<void(const std::string&)>;
 
 // The style test: a popup passes only with a minimise box and a window menu and when not disabled.
-bool IsCandidateWindow(vh::platform::WindowId w);
+bool IsCandidateWindow(vh::platform::WindowSystem& ws, vh::platform::WindowId w);
 
-// The trace file: "c:\logd.txt" on Windows; elsewhere logd.txt in the application folder, or in the user's
-// state folder when the program is installed (vh::platform::ThisProcessLocations).
-std::string TraceFilePath();
+// The first window in Z order that is unowned, visible and a candidate and whose process is in the
+// snapshot, as the sample of the moment now; nothing when none qualifies. Writes the trace entry of every
+// process examined. Errors of the window system propagate.
+std::optional<TForegroundInfo> FindForegroundWindow(vh::platform::WindowSystem& ws, const vh::DateTime& now,
+                                                    const TraceWriter& trace);
+
 // Appends one entry (the long time of day, then the message) to the trace file at path. An entry that would
 // take the file past 8 MiB first renames it to logd.old.txt beside it (replacing an older one). A file that
 // cannot be written loses the entry and nothing else: the trace must never stop sampling. False when it
 // was lost.
 bool WriteTraceLog(const std::string& path, const std::string& message);
-// The same into TraceFilePath().
-bool WriteTraceLog(const std::string& message);
 
-// One sample through vh::platform::TheWindowSystem(). Errors of the window system propagate.
-void TakeSample(const SamplerHooks& hooks);
+// Where a tick's sample goes. An empty member is skipped.
+struct SamplerSinks {
+    // Stores the sample under its time text; the database's outcome. Throws when even its roll-back fails.
+    std::function<TWriteResult(const std::string& timeText, const TForegroundInfo& sample)> store;
+    // A plain message box (GBK text), shown with "write wrong" when storing fails.
+    std::function<void(const std::string&)> showMessage;
+    // The non-work handling of the sample (DealWithUnwork); it runs to its end inside the tick.
+    std::function<void(const TForegroundInfo&)> dealWithUnwork;
+    // One trace entry.
+    TraceWriter trace;
+};
 
-// The tmrSave handler: TakeSample under a guard that stops the timer silently on any error.
-void RunSamplingTick(const SamplerHooks& hooks, const std::function<void()>& stopTimer);
+// Stores a sample through TDBFunc::InsertSample, with the empty description.
+TWriteResult StoreSample(const std::string& timeText, const TForegroundInfo& sample);
+
+class TSampler {
+public:
+    // windowSystem is asked at every tick: the program's is made on first use, once a display is there.
+    TSampler(std::function<vh::platform::WindowSystem&()> windowSystem, SamplerSinks sinks);
+
+    // The tmrSave handler: TakeSample under a guard; false when an error ended the tick, and the caller then
+    // stops the timer silently (the schedule's check starts it again one interval later).
+    bool Tick();
+    // One sample: found, kept as ForegroundInfo, traced, stored, handed over. A failed store is traced and
+    // shown as "write wrong" (one box at a time: ticks that come while it is open only trace), and the
+    // sample is still handed over. Errors of the window system and of the handler propagate.
+    void TakeSample();
+
+    // The last sample; empty until the first.
+    const TForegroundInfo& ForegroundInfo() const { return foregroundInfo_; }
+
+private:
+    void ReportStoreFailure(const std::string& why);
+
+    std::function<vh::platform::WindowSystem&()> windowSystem_;
+    SamplerSinks sinks_;
+    TForegroundInfo foregroundInfo_;
+    bool messageOpen_ = false;
+};

@@ -1,14 +1,11 @@
 #include "monitor/Schedule.h"
 
 #include <exception>
-#include <memory>
 
 #include "platform/Clock.h"
 #include "platform/Text.h"
 #include "settings/SettingsAccessor.h"
 #include "storage/uDBFunc.h"
-
-TMonitorSchedule MonitorSchedule;
 
 namespace {
 
@@ -28,13 +25,13 @@ bool InRange(int v, int hi) {
 
 } // namespace
 
-void LoadSchedule(const TSettingsAccessor& settings) {
+void LoadSchedule(const TSettingsAccessor& settings, TMonitorSchedule& schedule) {
     // Times are kept as stored; one that cannot be read only keeps the period empty (see IsInPeriod).
     const std::string now = vh::FormatLongTime(vh::Now());
-    MonitorSchedule.MonitorInterval = settings.ReadNumber(keys::MonitorInterval);
-    MonitorSchedule.TaskType = settings.ReadNumber(keys::TaskExecutype);
-    MonitorSchedule.TimeEnd = settings.ReadText(keys::TimeEnd, now);
-    MonitorSchedule.TimeFrom = settings.ReadText(keys::TimeFrom, now);
+    schedule.MonitorInterval = settings.ReadNumber(keys::MonitorInterval);
+    schedule.TaskType = settings.ReadNumber(keys::TaskExecutype);
+    schedule.TimeEnd = settings.ReadText(keys::TimeEnd, now);
+    schedule.TimeFrom = settings.ReadText(keys::TimeFrom, now);
 }
 
 void SaveSchedule(const TSettingsAccessor& settings, int taskType, const std::string& from, int interval,
@@ -46,18 +43,18 @@ void SaveSchedule(const TSettingsAccessor& settings, int taskType, const std::st
     settings.WriteText(keys::DaySetting, vh::FormatShortDate(vh::Now()));
 }
 
-bool IsInPeriod(const TSettingsAccessor& settings) {
-    if (MonitorSchedule.TaskType == 2)
+bool IsInPeriod(const TSettingsAccessor& settings, const TMonitorSchedule& schedule) {
+    if (schedule.TaskType == 2)
         return false;
     const vh::DateTime now = vh::Now();
     const std::string today = vh::FormatShortDate(now);
     std::string day = settings.ReadText(keys::DaySetting);
     if (day.empty())
         day = today;
-    if (MonitorSchedule.TaskType == 1 && day != today)
+    if (schedule.TaskType == 1 && day != today)
         return false;
     int from = 0, end = 0;
-    if (!SecondOfDay(MonitorSchedule.TimeFrom, from) || !SecondOfDay(MonitorSchedule.TimeEnd, end))
+    if (!SecondOfDay(schedule.TimeFrom, from) || !SecondOfDay(schedule.TimeEnd, end))
         return false;
     // Whole seconds on both sides, so "within a millisecond" is plain equality; both ends are excluded.
     const int second = now.hour * 3600 + now.minute * 60 + now.second;
@@ -81,10 +78,10 @@ bool ParseMonitorInterval(const std::string& text, int& minutes) {
         if (text[i] < '0' || text[i] > '9')
             return false;
         v = v * 10 + (text[i] - '0');
-        if (v > MaxMonitorInterval)
+        if (v > keys::MonitorInterval.max)
             return false;
     }
-    if (v < 1)
+    if (!keys::MonitorInterval.InRange(v))
         return false;
     minutes = static_cast<int>(v);
     return true;
@@ -113,9 +110,11 @@ bool IsValidScheduleInput(const TScheduleInput& in) {
     return CheckScheduleInput(in, minutes);
 }
 
-TScheduleApplyResult ApplySchedule(const TSettingsAccessor& settings, const TScheduleInput& in) {
+TScheduleApplyResult ApplySchedule(const TSettingsAccessor& settings, const TScheduleInput& in,
+                                   TMonitorSchedule& schedule) {
     try {
-        DBFunc = std::make_unique<TDBFunc>();
+        // OpenDatabase: connects to the fallback database when the start-up opening failed.
+        TDBFunc opened;
     } catch (const std::exception&) {
         return TScheduleApplyResult::DatabaseError;
     }
@@ -126,10 +125,7 @@ TScheduleApplyResult ApplySchedule(const TSettingsAccessor& settings, const TSch
     const std::string end = BuildTimeText(in.EndHour, in.EndMinute, in.EndSecond);
     SaveSchedule(settings, in.TaskType, from, interval, end);
     // Memory follows the file only once the file holds the new schedule.
-    MonitorSchedule.TaskType = in.TaskType;
-    MonitorSchedule.TimeFrom = from;
-    MonitorSchedule.TimeEnd = end;
-    MonitorSchedule.MonitorInterval = interval;
+    schedule = {in.TaskType, from, end, interval};
     return TScheduleApplyResult::Applied;
 }
 
@@ -147,9 +143,7 @@ TScheduleNotice ScheduleApplyNotice(TScheduleApplyResult result) {
 }
 
 int SamplingIntervalMs(int monitorInterval) {
-    if (monitorInterval < 1 || monitorInterval > MaxMonitorInterval)
-        return 0;
-    return monitorInterval * 60000;
+    return keys::MonitorInterval.IntervalMs(monitorInterval);
 }
 
 TSamplingAction DecideSampling(bool inPeriod, bool samplingEnabled, int samplingIntervalMs, int wantedIntervalMs) {
@@ -160,15 +154,15 @@ TSamplingAction DecideSampling(bool inPeriod, bool samplingEnabled, int sampling
     return TSamplingAction::Restart;
 }
 
-TStartupTask DecideStartupTask(const TSettingsAccessor& settings) {
-    const bool inside = IsInPeriod(settings);
+TStartupTask DecideStartupTask(const TSettingsAccessor& settings, const TMonitorSchedule& schedule) {
+    const bool inside = IsInPeriod(settings, schedule);
     const bool autoTask = settings.ReadFlag(keys::AutoTask);
     if (!inside)
         return TStartupTask::Nothing;
     return autoTask ? TStartupTask::StartTimer : TStartupTask::Ask;
 }
 
-void DeclineStartupTask(const TSettingsAccessor& settings) {
+void DeclineStartupTask(const TSettingsAccessor& settings, TMonitorSchedule& schedule) {
     settings.WriteNumber(keys::TaskExecutype, 2);
-    MonitorSchedule.TaskType = 2;
+    schedule.TaskType = 2;
 }

@@ -2,29 +2,30 @@
 // The monitoring schedule: when the sampler runs. Plain logic over the settings file and the clock.
 #include <string>
 
+#include "settings/SettingsKeys.h"
+
 class TSettingsAccessor;
 
+// The schedule as loaded at start-up and changed by apply: the only settings the program keeps in memory.
+// One lives in the assembly; what reads or changes it is handed it.
 struct TMonitorSchedule {
     int TaskType = 1;              // 0 every day, 1 once, 2 cancelled; any other value behaves as every day
     std::string TimeFrom, TimeEnd; // "H:M:S" as the selectors build them, e.g. "8:0:0"
     int MonitorInterval = 1;       // minutes
 };
 
-// The one schedule of the process; the only settings the program keeps in memory.
-extern TMonitorSchedule MonitorSchedule;
-
 // The largest record interval whose milliseconds (x 60000) still fit a signed 32-bit timer interval.
-constexpr int MaxMonitorInterval = 35791;
+constexpr int MaxMonitorInterval = vh::settings::keys::MonitorInterval.max;
 
-// Reads TimeConfig into MonitorSchedule; missing times default to the present time of day.
-void LoadSchedule(const TSettingsAccessor& settings);
+// Reads TimeConfig into schedule; missing times default to the present time of day.
+void LoadSchedule(const TSettingsAccessor& settings, TMonitorSchedule& schedule);
 // Writes Taskexecutype, TimeFrom, TimeEnd, MonitorInterval and DaySetting (today). Throws when the file
 // refuses the write.
 void SaveSchedule(const TSettingsAccessor& settings, int taskType, const std::string& from, int interval,
                   const std::string& end);
 // Whether the present second lies strictly between TimeFrom and TimeEnd (and, for a one-off schedule, on
 // the day it was applied). Reads Daysetting on every call. A stored time that cannot be read is never inside.
-bool IsInPeriod(const TSettingsAccessor& settings);
+bool IsInPeriod(const TSettingsAccessor& settings, const TMonitorSchedule& schedule);
 
 // "H:M:S" without leading zeros, as the page's selectors build a time.
 std::string BuildTimeText(int hour, int minute, int second);
@@ -50,9 +51,10 @@ enum class TScheduleApplyResult {
     Invalid,       // IsValidScheduleInput refused the input: nothing stored
     Applied,       // stored in the file and in MonitorSchedule: the schedule timer restarts
 };
-// Recreates the database module, checks the input, writes the schedule and then MonitorSchedule. Throws
-// when the settings file refuses the write; MonitorSchedule stays as it was then.
-TScheduleApplyResult ApplySchedule(const TSettingsAccessor& settings, const TScheduleInput& input);
+// Opens the database (the fallback opening), checks the input, writes the schedule and then schedule.
+// Throws when the settings file refuses the write; schedule stays as it was then.
+TScheduleApplyResult ApplySchedule(const TSettingsAccessor& settings, const TScheduleInput& input,
+                                   TMonitorSchedule& schedule);
 
 // The notice the page shows for an outcome: caption and text (GBK).
 struct TScheduleNotice {
@@ -79,6 +81,6 @@ enum class TStartupTask {
     Ask,        // inside the period, AutoTask off: ask, then StartTimer or DeclineStartupTask
     Nothing,    // outside the period: the schedule timer stays off
 };
-TStartupTask DecideStartupTask(const TSettingsAccessor& settings);
+TStartupTask DecideStartupTask(const TSettingsAccessor& settings, const TMonitorSchedule& schedule);
 // The user declined to run the task now: the schedule is cancelled, in the file and in memory.
-void DeclineStartupTask(const TSettingsAccessor& settings);
+void DeclineStartupTask(const TSettingsAccessor& settings, TMonitorSchedule& schedule);

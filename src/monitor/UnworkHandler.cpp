@@ -10,8 +10,8 @@
 TUnworkHandler::TUnworkHandler(TSettingsAccessor& settings, TfrmDealUnwork& notice)
     : settings_(settings), notice_(notice) {}
 
-void TUnworkHandler::DealWithUnwork() {
-    CheckNonWorkProgram();
+void TUnworkHandler::DealWithUnwork(const TForegroundInfo& sample) {
+    CheckNonWorkProgram(sample);
 }
 
 int TUnworkHandler::ReadReactionMode() {
@@ -27,13 +27,15 @@ void TUnworkHandler::ShowUnworkNotice(const std::string& title, const std::strin
     notice_.ShowUnworkNotice(title, message, layout, processName, programName, pid, sampledAt);
 }
 
-void TUnworkHandler::CheckNonWorkProgram() {
+void TUnworkHandler::CheckNonWorkProgram(const TForegroundInfo& sample) {
     vh::monitor::NonWorkActions actions;
-    actions.listWorkProcesses = [](std::optional<TStringList>& list) {
+    actions.listWorkProcesses = [] {
         try {
-            TDBFunc::ListWorkProcesses(list);
+            // A failed read lists nothing: every program is then treated as a non-work program.
+            return TDBFunc::ListWorkProcesses().rows;
         } catch (...) {
-            // Only a failed roll-back gets here; whatever was listed still counts.
+            // Its roll-back failed as well (no connection): the same.
+            return TStringList{};
         }
     };
     actions.readReminderText = [this] { return vh::monitor::ReadReminderText(settings_); };
@@ -52,5 +54,5 @@ void TUnworkHandler::CheckNonWorkProgram() {
             // A window that is gone or a display that cannot be reached: no effect, no message.
         }
     };
-    vh::monitor::CheckNonWorkProgram(ForegroundInfo, actions);
+    vh::monitor::CheckNonWorkProgram(sample, actions);
 }

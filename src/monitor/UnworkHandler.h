@@ -10,6 +10,7 @@
 
 class TSettingsAccessor;
 class TfrmDealUnwork;
+struct TForegroundInfo;
 
 class TUnworkHandler {
 public:
@@ -23,10 +24,10 @@ public:
     void SetCloseTimeout(std::chrono::milliseconds timeout) { closeTimeout_ = timeout; }
     std::chrono::milliseconds CloseTimeout() const { return closeTimeout_; }
 
-    // Handler of the sampler's hand-over event (1034): runs CheckNonWorkProgram.
-    void DealWithUnwork();
-    // Compares ForegroundInfo with a fresh list of work processes and reacts by the stored mode.
-    void CheckNonWorkProgram();
+    // The sampler's hand-over: runs CheckNonWorkProgram on the sample it just took.
+    void DealWithUnwork(const TForegroundInfo& sample);
+    // Compares the sample with a fresh list of work processes and reacts by the stored mode.
+    void CheckNonWorkProgram(const TForegroundInfo& sample);
     // system/unwork (default 0); tells the listener.
     int ReadReactionMode();
     // Fills the notice and shows it without waiting.

@@ -46,7 +46,7 @@ QPushButton* Button(const char* name, const char* utf8, QWidget* parent, int x) 
 
 TPasswordPage::TPasswordPage(vh::PageHost& host, TSettingsAccessor& settings, QWidget* parent)
     : QWidget(parent), host_(host), settings_(settings) {
-    setObjectName("RTSTabSheet3");
+    setObjectName(vh::PageName(vh::Page::Password));
     resize(vh::skin::kPageWidth, vh::skin::kPageHeight);
 
     QLabel* heading = vh::skin::PageHeading(this, QString::fromUtf8("系统设定--密码设定"));
@@ -87,7 +87,7 @@ void TPasswordPage::btn14Click() {
     const TPasswordNotice notice = PasswordApplyNotice(result);
     host_.ShowNotice(notice.caption, notice.text);
     if (result == TPasswordApplyResult::Changed)
-        host_.ShowPage(QStringLiteral("RTSTSMain"));
+        host_.ShowPage(vh::Page::Main);
 }
 
 void TPasswordPage::btn15Click() {

@@ -21,15 +21,25 @@ std::string TSettingsAccessor::ReadText(const std::string& section, const std::s
 }
 
 void TSettingsAccessor::WriteFlag(const std::string& section, const std::string& key, bool value) const {
-    vh::platform::WriteProfileString(path_, section, key, value ? "1" : "0");
+    WriteText(section, key, value ? "1" : "0");
 }
 
 void TSettingsAccessor::WriteNumber(const std::string& section, const std::string& key, int value) const {
-    vh::platform::WriteProfileString(path_, section, key, std::to_string(value));
+    WriteText(section, key, std::to_string(value));
 }
 
 void TSettingsAccessor::WriteText(const std::string& section, const std::string& key, const std::string& value) const {
     vh::platform::WriteProfileString(path_, section, key, value);
+    Changed(section, key);
+}
+
+bool TSettingsAccessor::SameName(std::string_view a, std::string_view b) {
+    return vh::text::EqualsIgnoreAsciiCase(a, b);
+}
+
+void TSettingsAccessor::Changed(const std::string& section, const std::string& key) const {
+    for (const ChangeListener& listener : listeners_)
+        listener(section, key);
 }
 
 namespace keys = vh::settings::keys;

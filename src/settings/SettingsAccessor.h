@@ -1,7 +1,10 @@
 #pragma once
 // The settings accessor (the component each window calls rzIniInfo): reads and writes Config.ini at the
 // moment of use, nothing cached. Texts are GBK.
+#include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "settings/SettingsKeys.h"
 
@@ -13,6 +16,15 @@ public:
     void SetSettingsPath(const std::string& path) { path_ = path; }
     const std::string& SettingsPath() const { return path_; }
     TStorageKind StorageKind() const { return ptIniFile; }
+
+    // Told after every write through this accessor, with the section and key as written, so that what
+    // depends on a setting (a timer's interval) follows it without the page that wrote it knowing.
+    using ChangeListener = std::function<void(std::string_view section, std::string_view key)>;
+    void OnChange(ChangeListener listener) { listeners_.push_back(std::move(listener)); }
+    // Whether a change names the key (names match without regard to case, as in the file).
+    template <class Key> static bool Names(const Key& key, std::string_view section, std::string_view name) {
+        return SameName(key.section, section) && SameName(key.name, name);
+    }
 
     bool ReadFlag(const std::string& section, const std::string& key, bool def) const;
     int ReadNumber(const std::string& section, const std::string& key, int def) const;
@@ -32,7 +44,11 @@ public:
     void WriteText(const vh::settings::keys::TextKey& key, const std::string& value) const;
 
 private:
+    static bool SameName(std::string_view a, std::string_view b);
+    void Changed(const std::string& section, const std::string& key) const;
+
     std::string path_;
+    std::vector<ChangeListener> listeners_;
 };
 
 inline constexpr char kConfigFileName[] = "Config.ini";

@@ -5,6 +5,7 @@
 #include "settings/SettingsAccessor.h"
 
 class QCheckBox;
+class QGroupBox;
 class QLineEdit;
 class QPushButton;
 
@@ -19,8 +20,6 @@ public:
 
     // Fills the page from the settings file; the navigation calls it just before showing the page.
     void LoadSystemSettings();
-    // Stores the start-with-the-session switch and adds or removes the entry.
-    void SetAutoRun(bool on);
 
     QCheckBox* suiCboxAutoRun;
     QCheckBox* suiCboxAutoMinimize;
@@ -43,6 +42,7 @@ public slots:
     void btn16Click();
 
 private:
+    QGroupBox* BuildOtherGroup();
     void Apply();
 
     vh::PageHost& host_;

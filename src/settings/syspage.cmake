@@ -1,5 +1,4 @@
-# The system-settings page; it restarts the tips timer with the interval rule of the tips.
+# The system-settings page (its apply is plain logic, SystemSettings.cpp) and the timers that follow settings.
 if(VH_WITH_QT)
-    target_sources(vh_settings_gui PRIVATE SystemSettingsPage.cpp)
-    target_link_libraries(vh_settings_gui PUBLIC vh_update)
+    target_sources(vh_settings_gui PRIVATE SystemSettingsPage.cpp TimerSettings.cpp)
 endif()

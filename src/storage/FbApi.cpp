@@ -373,6 +373,15 @@ void Statement::SetSQL(std::string sql) {
     params_.assign(paramNames_.size(), Param{});
 }
 
+void Statement::SetPlainSQL(std::string sql) {
+    Drop();
+    result_.Clear();
+    sql_ = std::move(sql);
+    engineSql_ = sql_;
+    paramNames_.clear();
+    params_.clear();
+}
+
 std::vector<std::size_t> Statement::PositionsOf(std::string_view name) const {
     std::string wanted = Upper(name);
     std::vector<std::size_t> positions;
@@ -440,7 +449,9 @@ void Statement::Drop() noexcept {
 
 // Describes every parameter by the value we hold rather than by the declared type, so text of any length
 // reaches the engine, which converts (and checks) it against the declared type itself.
-void Statement::BuildInput(std::vector<unsigned char>& buffer, Firebird::IMessageMetadata*& meta) {
+Statement::Input Statement::BuildInput() {
+    Input in;
+    std::vector<unsigned char>& buffer = in.buffer;
     Status st;
     // The description is kept while every value still fits it (the usual case: the same statement with
     // values of similar length), so repeated calls only copy the values.
@@ -478,7 +489,8 @@ void Statement::BuildInput(std::vector<unsigned char>& buffer, Firebird::IMessag
         }
         inMeta_ = builder->getMetadata(&st);
     }
-    meta = inMeta_;
+    Firebird::IMessageMetadata* meta = inMeta_;
+    in.meta = meta;
     buffer.assign(meta->getMessageLength(&st), 0);
     for (unsigned i = 0; i < params_.size(); ++i) {
         const Param& p = params_[i];
@@ -494,6 +506,7 @@ void Statement::BuildInput(std::vector<unsigned char>& buffer, Firebird::IMessag
             std::memcpy(data + sizeof len, p.text.data(), p.text.size());
         }
     }
+    return in;
 }
 
 void Statement::Execute() {
@@ -503,12 +516,38 @@ void Statement::Execute() {
     Prepare();
     Guarded([&] {
         Status st;
-        std::vector<unsigned char> in;
-        Firebird::IMessageMetadata* inMeta = nullptr;
-        BuildInput(in, inMeta);
-        handle_->execute(&st, tr_.Handle(), inMeta, in.data(), nullptr, nullptr);
+        Input in = BuildInput();
+        handle_->execute(&st, tr_.Handle(), in.meta, in.buffer.data(), nullptr, nullptr);
     });
 }
+
+namespace {
+
+// The output message that fetches every column of declared as nullable text, the engine converting; the
+// columns' names go to names.
+Firebird::IMessageMetadata* TextColumns(Status& st, Firebird::IMessageMetadata* declared,
+                                        std::vector<std::string>& names) {
+    const unsigned count = declared->getCount(&st);
+    Held<Firebird::IMetadataBuilder> builder(declared->getBuilder(&st));
+    for (unsigned i = 0; i < count; ++i) {
+        const char* alias = declared->getAlias(&st, i);
+        names.emplace_back(alias ? alias : "");
+        unsigned type = declared->getType(&st, i) & ~1u;
+        unsigned length = declared->getLength(&st, i);
+        unsigned charset = declared->getCharSet(&st, i);
+        if (type != SQL_TEXT && type != SQL_VARYING) {
+            length = 64;
+            charset = 0;
+        }
+        builder->setType(&st, i, SQL_VARYING + 1);
+        builder->setLength(&st, i, std::max(1u, length));
+        builder->setCharSet(&st, i, charset);
+        builder->setScale(&st, i, 0);
+    }
+    return builder->getMetadata(&st);
+}
+
+} // namespace
 
 void Statement::Open() {
     result_.Clear();
@@ -516,31 +555,11 @@ void Statement::Open() {
     Prepare();
     Guarded([&] {
         Status st;
-        std::vector<unsigned char> in;
-        Firebird::IMessageMetadata* inMeta = nullptr;
-        BuildInput(in, inMeta);
-
-        // Every column is fetched as nullable text; the engine does the conversions.
+        Input in = BuildInput();
         Held<Firebird::IMessageMetadata> declared(handle_->getOutputMetadata(&st));
-        const unsigned count = declared->getCount(&st);
-        Held<Firebird::IMetadataBuilder> builder(declared->getBuilder(&st));
         std::vector<std::string> names;
-        for (unsigned i = 0; i < count; ++i) {
-            const char* alias = declared->getAlias(&st, i);
-            names.emplace_back(alias ? alias : "");
-            unsigned type = declared->getType(&st, i) & ~1u;
-            unsigned length = declared->getLength(&st, i);
-            unsigned charset = declared->getCharSet(&st, i);
-            if (type != SQL_TEXT && type != SQL_VARYING) {
-                length = 64;
-                charset = 0;
-            }
-            builder->setType(&st, i, SQL_VARYING + 1);
-            builder->setLength(&st, i, std::max(1u, length));
-            builder->setCharSet(&st, i, charset);
-            builder->setScale(&st, i, 0);
-        }
-        Held<Firebird::IMessageMetadata> out(builder->getMetadata(&st));
+        Held<Firebird::IMessageMetadata> out(TextColumns(st, declared.Get(), names));
+        const unsigned count = out->getCount(&st);
         std::vector<unsigned> offsets(count), nullOffsets(count);
         for (unsigned i = 0; i < count; ++i) {
             offsets[i] = out->getOffset(&st, i);
@@ -550,7 +569,8 @@ void Statement::Open() {
 
         ResultSet fresh;
         fresh.names_ = std::move(names);
-        Held<Firebird::IResultSet> cursor(handle_->openCursor(&st, tr_.Handle(), inMeta, in.data(), out.Get(), 0));
+        Held<Firebird::IResultSet> cursor(
+            handle_->openCursor(&st, tr_.Handle(), in.meta, in.buffer.data(), out.Get(), 0));
         while (cursor->fetchNext(&st, row.data()) == Firebird::IStatus::RESULT_OK) {
             for (unsigned i = 0; i < count; ++i) {
                 short null;

@@ -158,6 +158,8 @@ public:
 
     // Closes the result and forgets the parameter values; a changed text also forgets the preparation.
     void SetSQL(std::string sql);
+    // The same for a text whose ":NAME" are no parameters (the variables of a procedure's body in DDL).
+    void SetPlainSQL(std::string sql);
     const std::string& SQL() const { return sql_; }
     // The statement's text as sent to the engine (":NAME" replaced by "?").
     const std::string& EngineSQL() const { return engineSql_; }
@@ -186,7 +188,12 @@ private:
     void Prepare();
     void Drop() noexcept;
     std::vector<std::size_t> PositionsOf(std::string_view name) const;
-    void BuildInput(std::vector<unsigned char>& buffer, Firebird::IMessageMetadata*& meta);
+    // The parameters' values in a message the engine reads, and the message's layout (owned by the statement).
+    struct Input {
+        std::vector<unsigned char> buffer;
+        Firebird::IMessageMetadata* meta = nullptr;
+    };
+    Input BuildInput();
 
     Attachment& db_;
     Transaction& tr_;

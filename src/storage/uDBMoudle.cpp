@@ -2,6 +2,8 @@
 
 #include "platform/AppPaths.h"
 #include "platform/Text.h"
+#include "storage/SchemaScript.h"
+#include "storage/TalliesScript.h"
 
 namespace {
 
@@ -51,8 +53,59 @@ TDMMain* TDMMain::Instance() {
 }
 
 void TDMMain::Connect(const std::string& path) {
+    hasTallies_ = false;
     firbdbTime.SetDatabaseName(path);
     firbdbTime.Open(kUser, kPassword, kDialect);
+    ProvideTallies();
+}
+
+void TDMMain::ProvideTallies() noexcept {
+    vh::fb::Statement st(firbdbTime, fibtrans1);
+    const auto count = [&](const char* sql) {
+        st.SetSQL(sql);
+        st.Open();
+        const bool any = st.Result().Text(0, 0) != "0";
+        st.Close();
+        return any;
+    };
+    try {
+        // The triggers come in the script's last transaction, with the counts of the samples already stored.
+        const bool complete =
+            count("select count(*) from RDB$TRIGGERS where RDB$TRIGGER_NAME = 'TIMEINFO_TALLY_INSERT'");
+        const bool begun = count("select count(*) from RDB$RELATIONS where RDB$RELATION_NAME = 'TIMETALLY'");
+        fibtrans1.Commit();
+        if (complete) {
+            hasTallies_ = true;
+            return;
+        }
+        fibtrans1.Start();
+        if (begun) {
+            // An upgrade that stopped half-way: the table holds no counts yet.
+            st.SetSQL("drop table TIMETALLY");
+            st.Execute();
+            fibtrans1.Commit();
+            fibtrans1.Start();
+        }
+        // Counting a year of samples into them takes some seconds, once.
+        for (const std::string& statement : vh::storage::SplitScript(vh::storage::kTalliesScript)) {
+            if (vh::text::EqualsIgnoreAsciiCase(statement, "COMMIT")) {
+                fibtrans1.Commit();
+                fibtrans1.Start();
+                continue;
+            }
+            st.SetPlainSQL(statement);
+            st.Execute();
+        }
+        fibtrans1.Commit();
+        hasTallies_ = true;
+    } catch (...) {
+        // A database we may not change is still read: the tallies then count its samples.
+        try {
+            if (fibtrans1.Active())
+                fibtrans1.Rollback();
+        } catch (...) {
+        }
+    }
 }
 
 void TDMMain::OpenFallback() {
@@ -70,4 +123,5 @@ void TDMMain::CloseConnection() noexcept {
     fibDSPublic.Close();
     fibQryPublic.Close();
     firbdbTime.Close();
+    hasTallies_ = false;
 }

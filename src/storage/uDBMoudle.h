@@ -28,6 +28,9 @@ public:
     // after a failed start-up opening.
     void CloseConnection() noexcept;
     bool Connected() const { return firbdbTime.IsOpen(); }
+    // Whether the open database keeps the counts of db/tallies.sql. One made before them gets them when it
+    // is opened; one that cannot take them (read-only) is counted from its samples.
+    bool HasTallies() const { return hasTallies_; }
 
     // The startup file's name, relative to the data folder, and the fallback file's full path.
     static const char* const kStartupFile;
@@ -49,6 +52,8 @@ public:
 
 private:
     void Connect(const std::string& path);
+    void ProvideTallies() noexcept;
 
     std::string dataDir_;
+    bool hasTallies_ = false;
 };

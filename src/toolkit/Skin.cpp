@@ -156,6 +156,13 @@ QWidget* Card(QWidget* parent, const QRect& geometry, const QString& title, cons
     return card;
 }
 
+QPushButton* PageButton(QWidget* page, const char* objectName, const QString& caption, const QRect& geometry) {
+    auto* b = new QPushButton(caption, page);
+    b->setObjectName(QString::fromLatin1(objectName));
+    b->setGeometry(geometry);
+    return b;
+}
+
 void MakePrimary(QPushButton* button) {
     button->setProperty("primary", true);
     button->style()->unpolish(button);

@@ -4,10 +4,10 @@
 #include <QColor>
 #include <QFont>
 #include <QLabel>
+#include <QPushButton>
 #include <QWidget>
 
 class QApplication;
-class QPushButton;
 
 namespace vh::skin {
 
@@ -56,6 +56,16 @@ QLabel* HintLabel(QWidget* parent, const QString& text, int x, int y);
 QWidget* Card(QWidget* parent, const QRect& geometry, const QString& title, const QString& text);
 // The one button of a page or dialog that does what the user came for: filled in the frame colour.
 void MakePrimary(QPushButton* button);
+// A button of a page at geometry, named objectName.
+QPushButton* PageButton(QWidget* page, const char* objectName, const QString& caption, const QRect& geometry);
+// The same with its click going to the page's handler.
+template <class Page>
+QPushButton* PageButton(Page* page, const char* objectName, const QString& caption, const QRect& geometry,
+                        void (Page::*handler)()) {
+    QPushButton* button = PageButton(static_cast<QWidget*>(page), objectName, caption, geometry);
+    QObject::connect(button, &QPushButton::clicked, page, handler);
+    return button;
+}
 // A visible one-pixel edge around a borderless dialog, kept above its children.
 void AddDialogEdge(QWidget* dialog);
 

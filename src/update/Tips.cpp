@@ -1,16 +1,10 @@
 #include "update/Tips.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
-
-#include "platform/AppLocations.h"
-
-std::vector<std::string> TipList;
-int TipIndex = 0;
 
 namespace {
 
@@ -90,10 +84,6 @@ void LoadTipsFile(const std::string& path, std::vector<std::string>& list) {
     std::fclose(f);
 }
 
-void LoadTips(std::vector<std::string>& list) {
-    LoadTipsFile(vh::platform::ThisProcessLocations().File(kTipsFileName), list);
-}
-
 std::string NextTip(const std::vector<std::string>& list, int& index) {
     if (list.empty())
         return kBuiltInTip;
@@ -104,14 +94,15 @@ std::string NextTip(const std::vector<std::string>& list, int& index) {
     return tip;
 }
 
-std::string ShowNextTip() {
-    return NextTip(TipList, TipIndex);
+void TTips::Reset() {
+    tipList_.clear();
+    nextIndex_ = 0;
 }
 
-int TipIntervalMs(int seconds) {
-    if (seconds <= 0)
-        return 0;
-    if (seconds > INT_MAX / 1000)
-        return INT_MAX / 1000 * 1000;
-    return seconds * 1000;
+void TTips::Load(const std::string& path) {
+    LoadTipsFile(path, tipList_);
+}
+
+std::string TTips::ShowNextTip() {
+    return NextTip(tipList_, nextIndex_);
 }

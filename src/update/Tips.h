@@ -4,11 +4,6 @@
 #include <string>
 #include <vector>
 
-// At most 101 entries of at most 86 GBK bytes each; filled once at start-up.
-extern std::vector<std::string> TipList;
-// The tip to show next.
-extern int TipIndex;
-
 // The tip line's text at start-up and whenever there are no tips:
 // "一生的去向，在你下定决心的那一刻便已写定。--林远舟".
 inline constexpr char kBuiltInTip[] = "\xd2\xbb\xc9\xfa\xb5\xc4\xc8\xa5\xcf\xf2\xa3\xac\xd4\xda\xc4\xe3\xcf\xc2\xb6\xa8"
@@ -26,17 +21,27 @@ public:
 
 inline constexpr char kTipsFileName[] = "SuccessTips.txt";
 
-// Reads SuccessTips.txt from the program's data folder into list. A missing file leaves list unchanged.
-// Throws EInOutError as described above.
-void LoadTips(std::vector<std::string>& list);
-// The same for a given file.
+// Reads a tips file into list: at most 101 entries of at most 86 GBK bytes each. A missing file leaves list
+// unchanged. Throws EInOutError as described above.
 void LoadTipsFile(const std::string& path, std::vector<std::string>& list);
 
-// The handler of tmrTips: the text for the tip line, advancing TipIndex.
-std::string ShowNextTip();
-// The same over a given list and index.
+// The text for the tip line from list, advancing index (which wraps; one out of range starts again at 0).
 std::string NextTip(const std::vector<std::string>& list, int& index);
 
-// The tips timer's interval for TipInterval seconds: 0 (never fires) for 0 and for negative values,
-// capped where milliseconds would no longer fit.
-int TipIntervalMs(int seconds);
+// The tips the main window rotates: filled once at start-up, advanced by tmrTips.
+class TTips {
+public:
+    // Start-up's first step: no tips, the first one next.
+    void Reset();
+    // Fills the list from the tips file (LoadTipsFile).
+    void Load(const std::string& path);
+    // The handler of tmrTips: the text for the tip line, advancing the index.
+    std::string ShowNextTip();
+
+    const std::vector<std::string>& List() const { return tipList_; }
+    int NextIndex() const { return nextIndex_; }
+
+private:
+    std::vector<std::string> tipList_;
+    int nextIndex_ = 0;
+};

@@ -35,7 +35,6 @@ protected:
         page->resize(524, 436);
         page->show();
         QApplication::processEvents();
-        vh::analysis::SortAscending = true;
     }
     void TearDown() override {
         page.reset();
@@ -44,7 +43,7 @@ protected:
 
     // time "yyyy-mm-dd hh:nn:ss"; caption and process in UTF-8.
     void Sample(const char* time, const char* caption, const char* process) {
-        TDBFunc::InsertSample(time, Gbk(caption), Gbk(process), "");
+        ASSERT_EQ(TDBFunc::InsertSample(time, Gbk(caption), Gbk(process), ""), TWriteResult::Done);
     }
     void SetRange(const char* from, const char* to) {
         const QDateTime f = QDateTime::fromString(QString::fromLatin1(from), "yyyy-MM-dd HH:mm:ss");

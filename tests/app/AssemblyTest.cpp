@@ -11,7 +11,7 @@
 #include "app/Assembly.h"
 #include "app/Unit1.h"
 #include "catalogue/uAddProgram.h"
-#include "monitor/ForegroundInfo.h"
+#include "monitor/Sampler.h"
 #include "monitor/Schedule.h"
 #include "monitor/uDealUnwork.h"
 #include "monitor/uInformSet.h"
@@ -21,7 +21,6 @@
 #include "support/ModalAnswerer.h"
 #include "support/TestClock.h"
 #include "support/TestDatabase.h"
-#include "update/Tips.h"
 
 namespace {
 
@@ -56,11 +55,11 @@ protected:
 };
 
 TEST_F(AssemblyTest, SamplingTickStoresTheSampleAndRaisesTheNoticeForANonWorkProgram) {
-    emit form_->tmrSave->OnTimer();
+    emit form_->TimerOf(vh::Timer::Save).OnTimer();
 
     EXPECT_EQ(Rows(), 1u);
-    EXPECT_EQ(ForegroundInfo.ExeName, "notepad.exe");
-    EXPECT_EQ(ForegroundInfo.ProcessId, 4242u);
+    EXPECT_EQ(assembly_->Sampler().ForegroundInfo().ExeName, "notepad.exe");
+    EXPECT_EQ(assembly_->Sampler().ForegroundInfo().ProcessId, 4242u);
     TfrmDealUnwork* notice = assembly_->DealUnwork();
     EXPECT_TRUE(notice->isVisible());
     EXPECT_EQ(notice->ProcessName(), "notepad.exe");
@@ -69,11 +68,11 @@ TEST_F(AssemblyTest, SamplingTickStoresTheSampleAndRaisesTheNoticeForANonWorkPro
 }
 
 TEST_F(AssemblyTest, AWorkProgramIsSampledWithoutAReaction) {
-    TDBFunc::InsertProgram("NOTEPAD.EXE", G("记事本"), "");
-    TDBFunc::SetProgramState(1, G("记事本"));
+    ASSERT_EQ(TDBFunc::InsertProgram("NOTEPAD.EXE", G("记事本"), ""), TWriteResult::Done);
+    ASSERT_EQ(TDBFunc::SetProgramState(1, G("记事本")), TWriteResult::Done);
 
-    emit form_->tmrSave->OnTimer();
-    emit form_->tmrSave->OnTimer();
+    emit form_->TimerOf(vh::Timer::Save).OnTimer();
+    emit form_->TimerOf(vh::Timer::Save).OnTimer();
 
     EXPECT_EQ(Rows(), 2u);
     EXPECT_FALSE(assembly_->DealUnwork()->isVisible());
@@ -99,20 +98,20 @@ TEST_F(AssemblyTest, WithoutTheDatabaseOneWriteWrongBoxAtATimeAndTicksStillHandO
         });
         other.start(20);
         // Two more ticks inside the open box's loop.
-        emit form_->tmrSave->OnTimer();
-        emit form_->tmrSave->OnTimer();
+        emit form_->TimerOf(vh::Timer::Save).OnTimer();
+        emit form_->TimerOf(vh::Timer::Save).OnTimer();
         handedOverInside = notice->isVisible();
         notice->hide();
         box->close();
     });
-    emit form_->tmrSave->OnTimer();
+    emit form_->TimerOf(vh::Timer::Save).OnTimer();
 
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(text, QStringLiteral("write wrong"));
     EXPECT_TRUE(handedOverInside);
     // The first tick hands over once its box is closed.
     EXPECT_TRUE(notice->isVisible());
-    EXPECT_EQ(ForegroundInfo.ExeName, "notepad.exe");
+    EXPECT_EQ(assembly_->Sampler().ForegroundInfo().ExeName, "notepad.exe");
 
     // A later failing tick shows the box again.
     notice->hide();
@@ -120,7 +119,7 @@ TEST_F(AssemblyTest, WithoutTheDatabaseOneWriteWrongBoxAtATimeAndTicksStillHandO
         boxes.push_back(box);
         box->close();
     });
-    emit form_->tmrSave->OnTimer();
+    emit form_->TimerOf(vh::Timer::Save).OnTimer();
     EXPECT_EQ(boxes.size(), 2u);
 }
 
@@ -128,34 +127,39 @@ TEST_F(AssemblyTest, ScheduleTickArmsSamplingInsideThePeriod) {
     vh::test::TestClock clock(vh::test::At(2026, 12, 9, 10, 0, 0));
     db_.App().WriteFile("Config.ini", "[TimeConfig]\r\nTaskexecutype=0\r\nTimeFrom=9:0:0\r\nTimeEnd=11:0:0\r\n"
                                       "MonitorInterval=2\r\n");
-    LoadSchedule(form_->rzIniInfo);
+    LoadSchedule(form_->Settings(), assembly_->StartupData().schedule);
 
-    emit form_->tmrTimeRange->OnTimer();
-    EXPECT_TRUE(form_->tmrSave->Enabled());
-    EXPECT_EQ(form_->tmrSave->Interval(), 120000);
+    emit form_->TimerOf(vh::Timer::TimeRange).OnTimer();
+    EXPECT_TRUE(form_->TimerOf(vh::Timer::Save).Enabled());
+    EXPECT_EQ(form_->TimerOf(vh::Timer::Save).Interval(), 120000);
 
     clock.Set(vh::test::At(2026, 12, 9, 11, 0, 0));
-    emit form_->tmrTimeRange->OnTimer();
-    EXPECT_FALSE(form_->tmrSave->Enabled());
+    emit form_->TimerOf(vh::Timer::TimeRange).OnTimer();
+    EXPECT_FALSE(form_->TimerOf(vh::Timer::Save).Enabled());
 }
 
 TEST_F(AssemblyTest, TipsTickRotatesTheTipLine) {
-    TipList = {G("第一条"), G("第二条")};
-    TipIndex = 0;
-    emit form_->tmrTips->OnTimer();
-    EXPECT_EQ(TipIndex, 1);
-    emit form_->tmrTips->OnTimer();
-    EXPECT_EQ(TipIndex, 0);
+    db_.App().WriteFile("SuccessTips.txt", G("第一条") + "\r\n" + G("第二条") + "\r\n");
+    assembly_->StartupData().tips.Load(db_.App().Path("SuccessTips.txt"));
+    QLabel* line = form_->findChild<QLabel*>(QStringLiteral("Label9"));
+    emit form_->TimerOf(vh::Timer::Tips).OnTimer();
+    EXPECT_EQ(line->text(), QStringLiteral("第一条"));
+    EXPECT_EQ(assembly_->Tips().NextIndex(), 1);
+    emit form_->TimerOf(vh::Timer::Tips).OnTimer();
+    EXPECT_EQ(line->text(), QStringLiteral("第二条"));
+    EXPECT_EQ(assembly_->Tips().NextIndex(), 0);
 }
 
 TEST_F(AssemblyTest, EveryPageOfTheSubsystemsIsInPlace) {
-    for (const char* name :
-         {"RTSTabMonitorCaption", "RTSTSStatistic", "RTSTSSysSetting", "RTSTabSheet3", "RTSWorkSet", "RTSTabSheet6"}) {
-        form_->OpenPage(QString::fromLatin1(name));
-        EXPECT_EQ(form_->CurrentPageName(), QString::fromLatin1(name));
-        ASSERT_NE(form_->Page(QString::fromLatin1(name)), nullptr);
+    for (vh::Page page : {vh::Page::MonitorSetting, vh::Page::Statistic, vh::Page::SystemSetting, vh::Page::Password,
+                          vh::Page::WorkSet, vh::Page::ProgramManage}) {
+        form_->OpenPage(page);
+        EXPECT_EQ(form_->CurrentPage(), page);
+        QWidget* widget = form_->PageWidget(page);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->objectName(), vh::PageName(page));
         // A placeholder is a bare QWidget; the real pages are their own classes.
-        EXPECT_STRNE(form_->Page(QString::fromLatin1(name))->metaObject()->className(), "QWidget") << name;
+        EXPECT_STRNE(widget->metaObject()->className(), "QWidget") << vh::PageName(page).toStdString();
     }
 }
 
@@ -191,10 +195,12 @@ void ExpectInside(QWidget* top, const QRect& area, const std::string& where) {
 TEST_F(AssemblyTest, EveryControlFitsInThePageAreaAndNoLabelIsClipped) {
     const QRect area(QPoint(0, 0), form_->findChild<QWidget*>(QStringLiteral("RPCHelp"))->size());
     form_->show();
-    for (const char* name : TForm1::kPageNames) {
-        form_->OpenPage(QString::fromLatin1(name));
+    for (int i = 0; i < vh::kPageCount; ++i) {
+        const vh::Page id = static_cast<vh::Page>(i);
+        const std::string name = vh::PageName(id).toStdString();
+        form_->OpenPage(id);
         QApplication::processEvents();
-        QWidget* page = form_->Page(QString::fromLatin1(name));
+        QWidget* page = form_->PageWidget(id);
         ASSERT_NE(page, nullptr) << name;
         ExpectInside(page, area, name);
         ExpectLabelsShowTheirText(page, name);

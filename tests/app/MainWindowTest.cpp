@@ -18,9 +18,12 @@
 #include "app/NoticeText.h"
 #include "app/Unit1.h"
 #include "app/uInfoFrm.h"
+#include "monitor/Schedule.h"
 #include "settings/uLogin.h"
 #include "support/ModalAnswerer.h"
+#include "support/TestClock.h"
 #include "toolkit/Skin.h"
+#include "update/Tips.h"
 
 using namespace vh::test;
 
@@ -82,19 +85,20 @@ TEST_F(MainWindowTest, WindowPagesAndTimersAsCreated) {
     auto* pc = form.findChild<QStackedWidget*>(QStringLiteral("RPCHelp"));
     ASSERT_NE(pc, nullptr);
     ASSERT_EQ(pc->count(), 10);
+    const char* names[] = {"RTSAbout",        "RTSGuide",     "RTSTabMonitorCaption", "RTSTSMain",  "RTSTSStatistic",
+                           "RTSTSSysSetting", "RTSTabSheet3", "RTSTabSheet4",         "RTSWorkSet", "RTSTabSheet6"};
     for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(pc->widget(i)->objectName(), QString::fromLatin1(TForm1::kPageNames[i]));
-    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTSMain"));
+        EXPECT_EQ(pc->widget(i)->objectName(), QString::fromLatin1(names[i]));
+    EXPECT_EQ(form.CurrentPage(), vh::Page::Main);
 
-    EXPECT_EQ(form.tmrTimeRange->Interval(), 3000);
-    EXPECT_FALSE(form.tmrTimeRange->Enabled());
-    EXPECT_FALSE(form.tmrSave->Enabled());
-    EXPECT_EQ(form.tmrUpdate->Interval(), 60000);
-    EXPECT_TRUE(form.tmrUpdate->IsActive());
-    EXPECT_EQ(form.tmrTips->Interval(), 60000);
-    EXPECT_TRUE(form.tmrTips->IsActive());
-    EXPECT_EQ(&form.Timer(QStringLiteral("tmrSave")), form.tmrSave);
-    EXPECT_THROW(form.Timer(QStringLiteral("tmrNone")), std::invalid_argument);
+    EXPECT_EQ(form.TimerOf(vh::Timer::TimeRange).Interval(), 3000);
+    EXPECT_FALSE(form.TimerOf(vh::Timer::TimeRange).Enabled());
+    EXPECT_FALSE(form.TimerOf(vh::Timer::Save).Enabled());
+    EXPECT_EQ(form.TimerOf(vh::Timer::Update).Interval(), 60000);
+    EXPECT_TRUE(form.TimerOf(vh::Timer::Update).IsActive());
+    EXPECT_EQ(form.TimerOf(vh::Timer::Tips).Interval(), 60000);
+    EXPECT_TRUE(form.TimerOf(vh::Timer::Tips).IsActive());
+    EXPECT_EQ(form.TimerOf(vh::Timer::Save).objectName(), QStringLiteral("tmrSave"));
 
     auto* label9 = form.findChild<QLabel*>(QStringLiteral("Label9"));
     ASSERT_NE(label9, nullptr);
@@ -129,82 +133,73 @@ TEST_F(MainWindowTest, WindowPagesAndTimersAsCreated) {
 TEST_F(MainWindowTest, RegisterPageReplacesThePlaceholderInPlace) {
     TForm1 form;
     auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("RTSTSStatistic"));
     int prepared = 0;
-    EXPECT_TRUE(form.RegisterPage(page, [&] { ++prepared; }));
+    form.RegisterPage(vh::Page::Statistic, page, [&] { ++prepared; });
+    EXPECT_EQ(page->objectName(), QStringLiteral("RTSTSStatistic"));
     auto* pc = form.findChild<QStackedWidget*>(QStringLiteral("RPCHelp"));
     EXPECT_EQ(pc->count(), 10);
     EXPECT_EQ(pc->indexOf(page), 4);
-    EXPECT_EQ(form.Page(QStringLiteral("RTSTSStatistic")), page);
-    form.ShowPage(QStringLiteral("RTSTSStatistic"));
+    EXPECT_EQ(form.PageWidget(vh::Page::Statistic), page);
+    form.ShowPage(vh::Page::Statistic);
     EXPECT_EQ(prepared, 0);
-    form.OpenPage(QStringLiteral("RTSTSMain"));
-    form.OpenPage(QStringLiteral("RTSTSStatistic"));
+    form.OpenPage(vh::Page::Main);
+    form.OpenPage(vh::Page::Statistic);
     EXPECT_EQ(prepared, 1);
-    EXPECT_EQ(pc->currentWidget(), page);
-
-    auto* stray = new QWidget;
-    stray->setObjectName(QStringLiteral("NoSuchPage"));
-    EXPECT_FALSE(form.RegisterPage(stray));
-    delete stray;
-    form.ShowPage(QStringLiteral("NoSuchPage"));
     EXPECT_EQ(pc->currentWidget(), page);
 }
 
 TEST_F(MainWindowTest, EveryNavigationControlPreparesThenShowsItsPage) {
     TForm1 form;
-    std::vector<QString> log;
-    for (const char* name : {"RTSTabMonitorCaption", "RTSTSStatistic", "RTSTSSysSetting"}) {
-        auto* page = new QWidget;
-        page->setObjectName(QString::fromLatin1(name));
-        const QString n = page->objectName();
-        form.RegisterPage(page, [&log, &form, n] {
+    using vh::Page;
+    std::vector<Page> log;
+    for (Page page : {Page::MonitorSetting, Page::Statistic, Page::SystemSetting}) {
+        form.RegisterPage(page, new QWidget, [&log, &form, page] {
             // The preparation runs while the old page is still shown.
-            EXPECT_NE(form.CurrentPageName(), n);
-            log.push_back(QStringLiteral("prepare ") + n);
+            EXPECT_NE(form.CurrentPage(), page);
+            log.push_back(page);
         });
     }
     struct Case {
         const char* control;
-        const char* before; // a page to start from, where the control lives
-        const char* page;
+        Page before; // a page to start from, where the control lives
+        Page page;
         bool prepared;
     };
     const Case cases[] = {
-        {"btn3", "RTSAbout", "RTSTSMain", false},
-        {"btn6", "RTSTSMain", "RTSTabMonitorCaption", true},
-        {"btn5", "RTSTSMain", "RTSTSStatistic", true},
-        {"btn7", "RTSTSMain", "RTSTSSysSetting", true},
-        {"btn4", "RTSTSMain", "RTSAbout", false},
-        {"btn8", "RTSTSMain", "RTSTabMonitorCaption", true},
-        {"SpeedButton3", "RTSTSMain", "RTSGuide", false},
-        {"btn23", "RTSGuide", "RTSTSMain", false},
-        {"SpeedButton4", "RTSTabSheet4", "RTSTSMain", false},
-        {"btn24", "RTSAbout", "RTSTabSheet4", false},
-        {"SpeedButton2", "RTSTSMain", "RTSTabSheet4", false},
+        {"btn3", Page::About, Page::Main, false},
+        {"btn6", Page::Main, Page::MonitorSetting, true},
+        {"btn5", Page::Main, Page::Statistic, true},
+        {"btn7", Page::Main, Page::SystemSetting, true},
+        {"btn4", Page::Main, Page::About, false},
+        {"btn8", Page::Main, Page::MonitorSetting, true},
+        {"SpeedButton3", Page::Main, Page::Guide, false},
+        {"btn23", Page::Guide, Page::Main, false},
+        {"SpeedButton4", Page::Donation, Page::Main, false},
+        {"btn24", Page::About, Page::Donation, false},
+        {"SpeedButton2", Page::Main, Page::Donation, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.control);
-        form.ShowPage(QString::fromLatin1(c.before));
+        form.ShowPage(c.before);
         log.clear();
         auto* b = form.findChild<QPushButton*>(QString::fromLatin1(c.control));
         ASSERT_NE(b, nullptr);
         b->click();
-        EXPECT_EQ(form.CurrentPageName(), QString::fromLatin1(c.page));
+        EXPECT_EQ(form.CurrentPage(), c.page);
         EXPECT_EQ(log.size(), c.prepared ? 1u : 0u);
     }
     // The side label "捐助".
-    form.ShowPage(QStringLiteral("RTSTSMain"));
+    form.ShowPage(vh::Page::Main);
     auto* lbl1 = form.findChild<vh::skin::HoverLabel*>(QStringLiteral("lbl1"));
     ASSERT_NE(lbl1, nullptr);
     emit lbl1->clicked();
-    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTabSheet4"));
+    EXPECT_EQ(form.CurrentPage(), vh::Page::Donation);
 }
 
 TEST_F(MainWindowTest, TransferDetailsAndBackToMain) {
     TForm1 form;
-    form.OpenPage(QStringLiteral("RTSTabSheet4"));
-    auto* donation = form.Page(QStringLiteral("RTSTabSheet4"));
+    form.OpenPage(vh::Page::Donation);
+    auto* donation = form.PageWidget(vh::Page::Donation);
     auto* transfer = donation->findChild<QPushButton*>(QStringLiteral("btnTransfer"));
     ASSERT_NE(transfer, nullptr);
     EXPECT_EQ(transfer->text(), QStringLiteral("直接汇款"));
@@ -213,9 +208,9 @@ TEST_F(MainWindowTest, TransferDetailsAndBackToMain) {
     ASSERT_NE(back, nullptr);
     EXPECT_TRUE(back->isVisibleTo(donation));
     back->click();
-    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTSMain"));
+    EXPECT_EQ(form.CurrentPage(), vh::Page::Main);
     // Opening the donation page again starts on the donation text.
-    form.OpenPage(QStringLiteral("RTSTabSheet4"));
+    form.OpenPage(vh::Page::Donation);
     EXPECT_TRUE(transfer->isVisibleTo(donation));
     EXPECT_FALSE(back->isVisibleTo(donation));
 }
@@ -223,13 +218,13 @@ TEST_F(MainWindowTest, TransferDetailsAndBackToMain) {
 TEST_F(MainWindowTest, UpdateControlsStartTheUpdateCheck) {
     TForm1 form;
     int checks = 0;
-    form.hooks.UpdateCheck = [&] { ++checks; };
+    form.SetUpdateCheck([&] { ++checks; });
     emit form.findChild<vh::skin::HoverLabel*>(QStringLiteral("Label1"))->clicked();
     form.findChild<QPushButton*>(QStringLiteral("btn25"))->click();
     form.findChild<QPushButton*>(QStringLiteral("btn18"))->click();
     EXPECT_EQ(checks, 3);
     // A failing check is shown as an error, and the window goes on.
-    form.hooks.UpdateCheck = [] { throw std::runtime_error("boom"); };
+    form.SetUpdateCheck([] { throw std::runtime_error("boom"); });
     form.Label1Click();
     ASSERT_EQ(ShownErrors().size(), 1u);
     EXPECT_EQ(ShownErrors()[0], "boom");
@@ -251,7 +246,7 @@ TEST_F(MainWindowTest, PanelLabelsHoverBlueAndShiftAboutLinksRed) {
         EXPECT_EQ(l->pos(), home);
         EXPECT_EQ(l->CurrentColor(), QColor(Qt::white));
     }
-    QWidget* about = form.Page(QStringLiteral("RTSAbout"));
+    QWidget* about = form.PageWidget(vh::Page::About);
     const auto links = about->findChildren<vh::skin::HoverLabel*>();
     EXPECT_EQ(links.size(), 3);
     for (auto* l : links) {
@@ -301,12 +296,12 @@ TEST_F(MainWindowTest, RestoreWithoutPasswordShowsTheMainPageAtOnce) {
     folder.Set("Security", "RestorePasswd", "0");
     TForm1 form;
     form.MinimizeToTray();
-    form.ShowPage(QStringLiteral("RTSAbout"));
+    form.ShowPage(vh::Page::About);
     form.TrayIcon()->activated(QSystemTrayIcon::DoubleClick);
     Settle();
     EXPECT_TRUE(form.isVisible());
     EXPECT_FALSE(form.InTray());
-    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTSMain"));
+    EXPECT_EQ(form.CurrentPage(), vh::Page::Main);
     EXPECT_FALSE(form.Login() && form.Login()->isVisible());
 }
 
@@ -335,7 +330,7 @@ TEST_F(MainWindowTest, WithoutATrayTheWindowWaitsInTheTaskbarBehindTheRestoreGat
     TForm1 form;
     form.show();
     Settle();
-    form.ShowPage(QStringLiteral("RTSAbout"));
+    form.ShowPage(vh::Page::About);
     EXPECT_FALSE(form.close());
     Settle();
     EXPECT_TRUE(form.InTray());
@@ -357,7 +352,7 @@ TEST_F(MainWindowTest, WithoutATrayTheWindowWaitsInTheTaskbarBehindTheRestoreGat
     Settle();
     EXPECT_FALSE(form.InTray());
     EXPECT_FALSE(form.AwayPanel()->isVisible());
-    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTSMain"));
+    EXPECT_EQ(form.CurrentPage(), vh::Page::Main);
 
     // A tray that appears later is used from then on.
     vh::SetTrayHost(std::make_unique<FixedTrayHost>(true, true));
@@ -369,11 +364,11 @@ TEST_F(MainWindowTest, WithoutATrayTheWindowWaitsInTheTaskbarBehindTheRestoreGat
 TEST_F(MainWindowTest, RestoreGateAsksAndARefusalStaysSilentInTheTray) {
     TForm1 form; // RestorePasswd missing: asked
     form.MinimizeToTray();
-    form.ShowPage(QStringLiteral("RTSAbout"));
+    form.ShowPage(vh::Page::About);
     LeaveLogin();
     form.N2Click();
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSAbout"));
+    EXPECT_EQ(form.CurrentPage(), vh::Page::About);
     EXPECT_FALSE(form.Info() && form.Info()->isVisible());
     EXPECT_FALSE(vh::ApplicationTerminated());
     EXPECT_EQ(form.Login()->GetLoginState(), 3);
@@ -381,15 +376,13 @@ TEST_F(MainWindowTest, RestoreGateAsksAndARefusalStaysSilentInTheTray) {
     AnswerLogin("qwhmzt");
     form.N2Click();
     EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTSMain"));
+    EXPECT_EQ(form.CurrentPage(), vh::Page::Main);
 }
 
 TEST_F(MainWindowTest, MonitorSettingsGate) {
     TForm1 form;
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("RTSTabMonitorCaption"));
     int filled = 0;
-    form.RegisterPage(page, [&] { ++filled; });
+    form.RegisterPage(vh::Page::MonitorSetting, new QWidget, [&] { ++filled; });
     form.MinimizeToTray();
     LeaveLogin();
     form.s1Click();
@@ -398,15 +391,15 @@ TEST_F(MainWindowTest, MonitorSettingsGate) {
     AnswerLogin("qwhmzt");
     form.s1Click();
     EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTabMonitorCaption"));
+    EXPECT_EQ(form.CurrentPage(), vh::Page::MonitorSetting);
     EXPECT_EQ(filled, 1);
 
     folder.Set("Security", "RestorePasswd", "0");
     form.MinimizeToTray();
-    form.ShowPage(QStringLiteral("RTSTSMain"));
+    form.ShowPage(vh::Page::Main);
     form.s1Click();
     EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTabMonitorCaption"));
+    EXPECT_EQ(form.CurrentPage(), vh::Page::MonitorSetting);
 }
 
 TEST_F(MainWindowTest, ExitGateRefusedShowsTheNoticeAndKeepsRunning) {
@@ -480,33 +473,22 @@ TEST_F(MainWindowTest, GatesDoNothingWhileTheLoginIsOpen) {
     EXPECT_FALSE(vh::ApplicationTerminated());
 }
 
-TEST_F(MainWindowTest, UnworkEventCallsTheHandlerAtOnce) {
-    TForm1 form;
-    int calls = 0;
-    form.hooks.DealWithUnwork = [&] { ++calls; };
-    QEvent e(static_cast<QEvent::Type>(TForm1::kUnworkEvent));
-    EXPECT_TRUE(QCoreApplication::sendEvent(&form, &e));
-    EXPECT_EQ(calls, 1);
-}
+// What start-up needs beyond the window: the schedule and the tips it fills.
+struct StartupState {
+    TMonitorSchedule schedule;
+    TTips tips;
+    vh::app::StartupData For(TForm1& form, const ShellFolder& folder) {
+        return {form.Settings(), schedule, tips, folder.Folder() + "SuccessTips.txt"};
+    }
+};
 
-// ---- start-up ----
-
-TEST_F(MainWindowTest, StartWithoutPasswordAndStayShown) {
+TEST_F(MainWindowTest, StartWithoutPasswordStaysShownOnTheMainPage) {
     folder.Set("Security", "StartPasswd", "0");
     folder.Set("System", "AutoMinimize", "0");
-    folder.Set("SystemSet", "Version", "1.0");
     TForm1 form;
+    StartupState state;
     UnexpectedModals modals;
-    std::vector<std::string> steps;
-    form.hooks.ResetTips = [&] { steps.push_back("tips reset"); };
-    form.hooks.LoadSchedule = [&] { steps.push_back("schedule"); };
-    form.hooks.StartupTask = [&] {
-        steps.push_back("period");
-        return TStartupTask::Nothing;
-    };
-    form.hooks.SetApplicationDir = [&](const std::string& dir) { steps.push_back("dir " + dir); };
-    form.hooks.LoadTips = [&] { steps.push_back("tips"); };
-    form.FormCreate();
+    form.FormCreate(state.For(form, folder));
     form.ShowAtStart();
     Settle();
     for (int i = 0; i < 20; ++i)
@@ -514,16 +496,13 @@ TEST_F(MainWindowTest, StartWithoutPasswordAndStayShown) {
     EXPECT_EQ(modals.count, 0);
     EXPECT_TRUE(form.isVisible());
     EXPECT_FALSE(form.InTray());
-    EXPECT_EQ(form.CurrentPageName(), QStringLiteral("RTSTSMain"));
-    EXPECT_EQ(folder.Get("SystemSet", "Version"), "1.2");
-    EXPECT_FALSE(form.tmrTimeRange->Enabled());
-    const std::vector<std::string> expected = {"tips reset", "schedule", "period",
-                                               "dir " + vh::platform::ExecutableDir(), "tips"};
-    EXPECT_EQ(steps, expected);
+    EXPECT_EQ(form.CurrentPage(), vh::Page::Main);
+    EXPECT_FALSE(form.TimerOf(vh::Timer::TimeRange).Enabled());
 }
 
 TEST_F(MainWindowTest, StartAsksThePasswordAndGoesToTheTray) {
     TForm1 form; // StartPasswd, AutoMinimize missing: both on
+    StartupState state;
     bool asked = false;
     AnswerNextModal([&](QWidget* w) {
         auto* login = qobject_cast<TFrmLogin*>(w);
@@ -532,7 +511,7 @@ TEST_F(MainWindowTest, StartAsksThePasswordAndGoesToTheTray) {
         login->edt1->setText(QStringLiteral(" qwhmzt "));
         login->btn1->click();
     });
-    form.FormCreate();
+    form.FormCreate(state.For(form, folder));
     EXPECT_TRUE(asked);
     EXPECT_FALSE(vh::ApplicationTerminated());
     form.ShowAtStart();
@@ -541,33 +520,25 @@ TEST_F(MainWindowTest, StartAsksThePasswordAndGoesToTheTray) {
     EXPECT_FALSE(form.isVisible());
 }
 
-TEST_F(MainWindowTest, ExitAtTheStartLoginTerminatesWithoutTouchingTheSchedule) {
-    folder.Set("System", "AutoTask", "0");
+TEST_F(MainWindowTest, ExitAtTheStartLoginTerminates) {
     TForm1 form;
-    form.hooks.StartupTask = [] { return TStartupTask::Ask; };
-    int declined = 0;
-    form.hooks.DeclineStartupTask = [&] { ++declined; };
+    StartupState state;
     LeaveLogin();
-    form.FormCreate();
+    form.FormCreate(state.For(form, folder));
     EXPECT_TRUE(vh::ApplicationTerminated());
     EXPECT_EQ(form.Login()->GetLoginState(), 3);
-    EXPECT_FALSE(form.tmrTimeRange->Enabled());
-    EXPECT_EQ(folder.Get("TimeConfig", "Taskexecutype"), "<missing>");
-    EXPECT_EQ(declined, 0);
-    // The remaining steps still ran.
-    EXPECT_EQ(folder.Get("SystemSet", "Version"), "1.2");
+    EXPECT_FALSE(form.TimerOf(vh::Timer::TimeRange).Enabled());
 }
 
-TEST_F(MainWindowTest, InsidePeriodAskedAndDeclinedCancelsTheTask) {
+TEST_F(MainWindowTest, TheStartQuestionIsTheNoticeDialogAndItsCancelDeclines) {
+    vh::test::TestClock clock(vh::test::At(2026, 12, 9, 10, 0, 0));
     folder.Set("Security", "StartPasswd", "0");
     folder.Set("System", "AutoTask", "0");
+    folder.Set("TimeConfig", "Taskexecutype", "0");
+    folder.Set("TimeConfig", "TimeFrom", "9:0:0");
+    folder.Set("TimeConfig", "TimeEnd", "17:0:0");
     TForm1 form;
-    form.hooks.StartupTask = [] { return TStartupTask::Ask; };
-    int declined = 0;
-    form.hooks.DeclineStartupTask = [&] {
-        ++declined;
-        DeclineStartupTask(form.rzIniInfo);
-    };
+    StartupState state;
     std::string asked;
     AnswerNextModal([&](QWidget* w) {
         auto* info = qobject_cast<TFrmInfo*>(w);
@@ -576,111 +547,10 @@ TEST_F(MainWindowTest, InsidePeriodAskedAndDeclinedCancelsTheTask) {
         EXPECT_EQ(info->CaptionText(), G("信息"));
         info->btnCancel->click();
     });
-    form.FormCreate();
+    form.FormCreate(state.For(form, folder));
     EXPECT_EQ(asked,
               vh::app::BreakNoticeText(G("根据设定，您已经设定了要进行时间监视任务，以便分析，现在运行此任务么？")));
-    EXPECT_FALSE(form.tmrTimeRange->Enabled());
+    EXPECT_FALSE(form.TimerOf(vh::Timer::TimeRange).Enabled());
     EXPECT_EQ(folder.Get("TimeConfig", "Taskexecutype"), "2");
-    EXPECT_EQ(declined, 1);
-}
-
-TEST_F(MainWindowTest, InsidePeriodAskedAndConfirmedStartsTheScheduleTimer) {
-    folder.Set("Security", "StartPasswd", "0");
-    folder.Set("System", "AutoTask", "0");
-    TForm1 form;
-    form.hooks.StartupTask = [] { return TStartupTask::Ask; };
-    AnswerNextModal([](QWidget* w) { qobject_cast<TFrmInfo*>(w)->btnOk->click(); });
-    form.FormCreate();
-    EXPECT_TRUE(form.tmrTimeRange->IsActive());
-    EXPECT_EQ(folder.Get("TimeConfig", "Taskexecutype"), "<missing>");
-}
-
-TEST_F(MainWindowTest, InsidePeriodWithAutoTaskStartsWithoutAsking) {
-    folder.Set("Security", "StartPasswd", "0");
-    TForm1 form;
-    form.hooks.StartupTask = [] { return TStartupTask::StartTimer; };
-    UnexpectedModals modals;
-    form.FormCreate();
-    for (int i = 0; i < 20; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    EXPECT_EQ(modals.count, 0);
-    EXPECT_TRUE(form.tmrTimeRange->IsActive());
-}
-
-TEST_F(MainWindowTest, UpdateAndTipTimersFollowTheSettings) {
-    folder.Set("Security", "StartPasswd", "0");
-    folder.Set("OtherSettings", "AutoUpdate", "0");
-    folder.Set("OtherSettings", "TipInterval", "5");
-    {
-        TForm1 form;
-        form.FormCreate();
-        EXPECT_FALSE(form.tmrUpdate->Enabled());
-        EXPECT_EQ(form.tmrTips->Interval(), 5000);
-        EXPECT_TRUE(form.tmrTips->IsActive());
-    }
-    folder.Set("OtherSettings", "AutoUpdate", "1");
-    folder.Set("OtherSettings", "TipInterval", "99999999");
-    {
-        TForm1 form;
-        form.FormCreate();
-        EXPECT_TRUE(form.tmrUpdate->IsActive());
-        EXPECT_GT(form.tmrTips->Interval(), 0);
-    }
-    folder.Set("OtherSettings", "TipInterval", "-3");
-    {
-        TForm1 form;
-        form.FormCreate();
-        EXPECT_EQ(form.tmrTips->Interval(), 0);
-        EXPECT_FALSE(form.tmrTips->IsActive());
-    }
-}
-
-TEST_F(MainWindowTest, ARefusedVersionWriteIsShownOnceAndStartUpGoesOn) {
-    folder.Set("Security", "StartPasswd", "0");
-    folder.Set("OtherSettings", "AutoUpdate", "0");
-    folder.Set("OtherSettings", "TipInterval", "5");
-    TForm1 form;
-    std::string dir;
-    bool tipsLoaded = false;
-    form.hooks.SetApplicationDir = [&](const std::string& d) { dir = d; };
-    form.hooks.LoadTips = [&] { tipsLoaded = true; };
-    {
-        // A read-only file; root ignores the mode, so a file-size limit refuses the rewrite as well.
-        chmod(folder.Config().c_str(), 0444);
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        const auto oldSignal = signal(SIGXFSZ, SIG_IGN);
-        rlimit tiny{16, old.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &tiny);
-        form.FormCreate();
-        setrlimit(RLIMIT_FSIZE, &old);
-        signal(SIGXFSZ, oldSignal);
-        chmod(folder.Config().c_str(), 0644);
-    }
-    ASSERT_EQ(ShownErrors().size(), 1u);
-    EXPECT_EQ(ShownErrors()[0], "Unable to write to " + folder.Config());
-    EXPECT_EQ(folder.Get("SystemSet", "Version"), "<missing>");
-    EXPECT_EQ(dir, vh::platform::ExecutableDir());
-    EXPECT_FALSE(form.tmrUpdate->Enabled());
-    EXPECT_TRUE(tipsLoaded);
-    EXPECT_EQ(form.tmrTips->Interval(), 5000);
-}
-
-TEST_F(MainWindowTest, AFailingStepIsShownAndTheRestSkipped) {
-    folder.Set("Security", "StartPasswd", "0");
-    TForm1 form;
-    bool tipsLoaded = false;
-    form.hooks.LoadSchedule = [] { throw std::runtime_error("bad time"); };
-    form.hooks.LoadTips = [&] { tipsLoaded = true; };
-    form.FormCreate();
-    ASSERT_EQ(ShownErrors().size(), 1u);
-    EXPECT_EQ(ShownErrors()[0], "bad time");
-    EXPECT_FALSE(tipsLoaded);
-    EXPECT_EQ(folder.Get("SystemSet", "Version"), "<missing>");
-    // The gates still work: the login dialog is made when first needed.
-    folder.Set("Security", "RestorePasswd", "1");
-    form.MinimizeToTray();
-    AnswerLogin("qwhmzt");
-    form.N2Click();
-    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(state.schedule.TaskType, 2);
 }

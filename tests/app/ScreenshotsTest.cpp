@@ -88,14 +88,14 @@ protected:
             for (int i = 0; i < minutes[g]; ++i, ++minute) {
                 char t[32];
                 std::snprintf(t, sizeof t, "2026-03-02 %02d:%02d:00", minute / 60, minute % 60);
-                TDBFunc::InsertSample(t, G(groups[g].first), groups[g].second, "");
+                ASSERT_EQ(TDBFunc::InsertSample(t, G(groups[g].first), groups[g].second, ""), TWriteResult::Done);
             }
-        TDBFunc::InsertProgram("soffice.bin", G("文字处理"), G("写报告"));
-        TDBFunc::InsertProgram("xterm", G("终端"), "");
-        TDBFunc::InsertProgram("firefox-esr", G("网页浏览器"), "");
-        TDBFunc::InsertProgram("thunderbird", G("邮件"), "");
-        TDBFunc::SetProgramState(1, G("文字处理"));
-        TDBFunc::SetProgramState(1, G("终端"));
+        ASSERT_EQ(TDBFunc::InsertProgram("soffice.bin", G("文字处理"), G("写报告")), TWriteResult::Done);
+        ASSERT_EQ(TDBFunc::InsertProgram("xterm", G("终端"), ""), TWriteResult::Done);
+        ASSERT_EQ(TDBFunc::InsertProgram("firefox-esr", G("网页浏览器"), ""), TWriteResult::Done);
+        ASSERT_EQ(TDBFunc::InsertProgram("thunderbird", G("邮件"), ""), TWriteResult::Done);
+        ASSERT_EQ(TDBFunc::SetProgramState(1, G("文字处理")), TWriteResult::Done);
+        ASSERT_EQ(TDBFunc::SetProgramState(1, G("终端")), TWriteResult::Done);
 
         form_ = std::make_unique<TForm1>();
         assembly_ = std::make_unique<TAppAssembly>(*form_);
@@ -130,25 +130,25 @@ protected:
 };
 
 TEST_F(Screenshots, EveryPageAndDialog) {
-    const std::pair<const char*, const char*> pages[] = {
-        {"RTSTSMain", "main"},
-        {"RTSGuide", "guide"},
-        {"RTSAbout", "about"},
-        {"RTSTabSheet4", "donation"},
-        {"RTSTabMonitorCaption", "monitor_setting"},
-        {"RTSWorkSet", "work_programs"},
-        {"RTSTabSheet6", "program_management"},
-        {"RTSTSSysSetting", "system_settings"},
-        {"RTSTabSheet3", "password"},
+    const std::pair<vh::Page, const char*> pages[] = {
+        {vh::Page::Main, "main"},
+        {vh::Page::Guide, "guide"},
+        {vh::Page::About, "about"},
+        {vh::Page::Donation, "donation"},
+        {vh::Page::MonitorSetting, "monitor_setting"},
+        {vh::Page::WorkSet, "work_programs"},
+        {vh::Page::ProgramManage, "program_management"},
+        {vh::Page::SystemSetting, "system_settings"},
+        {vh::Page::Password, "password"},
     };
     for (const auto& [page, file] : pages) {
-        form_->OpenPage(QString::fromLatin1(page));
+        form_->OpenPage(page);
         Save(form_.get(), file);
     }
 
     // A real analysis of the day.
-    form_->OpenPage(QStringLiteral("RTSTSStatistic"));
-    auto* stat = qobject_cast<TStatisticPage*>(form_->Page(QStringLiteral("RTSTSStatistic")));
+    form_->OpenPage(vh::Page::Statistic);
+    auto* stat = qobject_cast<TStatisticPage*>(form_->PageWidget(vh::Page::Statistic));
     ASSERT_NE(stat, nullptr);
     stat->dtp1->setDate(QDate(2026, 3, 2));
     stat->dtp2->setTime(QTime(0, 0, 0));

@@ -1,5 +1,9 @@
 # The application shell.
 vh_add_test(test_notice_text SOURCES NoticeTextTest.cpp LIBS vh_app LABELS unit TIMEOUT 30)
+if(NOT WIN32)
+    # Faults made with Linux means (a file-size limit, /proc): a Linux test only.
+    vh_add_test(test_startup SOURCES StartupTest.cpp LIBS vh_app LABELS unit TIMEOUT 30)
+endif()
 if(VH_WITH_QT)
     vh_add_test(test_shell_gui
         SOURCES NoticeDialogTest.cpp MainWindowTest.cpp

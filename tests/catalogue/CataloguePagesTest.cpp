@@ -140,7 +140,7 @@ TEST_F(CataloguePages, BackKeepsListChangesAndDropsTheRadioChange) {
     page.suiRbtn5->setChecked(true);
     page.btn29->click();
     ASSERT_EQ(host_.shownPages.size(), 1u);
-    EXPECT_EQ(host_.shownPages[0], QStringLiteral("RTSTabMonitorCaption"));
+    EXPECT_EQ(host_.shownPages[0], vh::Page::MonitorSetting);
     EXPECT_EQ(settings_.ReadNumber("system", "unwork", -1), 2);
     EXPECT_EQ(State("calc.exe"), "1");
     page.FillPage();
@@ -161,11 +161,11 @@ TEST_F(CataloguePages, EmptyCatalogueAndFinishStoresTheMode) {
     EXPECT_EQ(host_.notices[0].caption, Utf8ToGbk("信息"));
     EXPECT_EQ(host_.notices[0].text, Utf8ToGbk("配置已经生效"));
     ASSERT_EQ(host_.shownPages.size(), 1u);
-    EXPECT_EQ(host_.shownPages[0], QStringLiteral("RTSTabMonitorCaption"));
+    EXPECT_EQ(host_.shownPages[0], vh::Page::MonitorSetting);
 
     page.btn31->click();
     ASSERT_EQ(host_.openedPages.size(), 1u);
-    EXPECT_EQ(host_.openedPages[0], QStringLiteral("RTSTabSheet6"));
+    EXPECT_EQ(host_.openedPages[0], vh::Page::ProgramManage);
 }
 
 TEST_F(CataloguePages, StoredModeOutOfRangeKeepsTheRadioButtons) {
@@ -181,12 +181,12 @@ TEST_F(CataloguePages, StoredModeOutOfRangeKeepsTheRadioButtons) {
     TfrmDealUnwork notice;
     TUnworkHandler handler(settings_, notice);
     handler.SetModeListener([&](int m) { page.CheckReactionRadio(m); });
-    ForegroundInfo = {"game.exe", "Game", 0, 4242};
-    handler.CheckNonWorkProgram();
+    const TForegroundInfo sample{"game.exe", "Game", 0, 4242};
+    handler.CheckNonWorkProgram(sample);
     EXPECT_FALSE(notice.isVisible());
     EXPECT_TRUE(page.suiRbtn6->isChecked());
     settings_.WriteNumber("system", "unwork", 3);
-    handler.CheckNonWorkProgram();
+    handler.CheckNonWorkProgram(sample);
     EXPECT_TRUE(notice.isVisible());
     EXPECT_TRUE(page.suiRbtn8->isChecked());
 }
@@ -253,7 +253,7 @@ TEST_F(CataloguePages, ManagePageShowsDeletesAndChanges) {
 
     page.btn33->click();
     ASSERT_EQ(host_.openedPages.size(), 1u);
-    EXPECT_EQ(host_.openedPages[0], QStringLiteral("RTSWorkSet"));
+    EXPECT_EQ(host_.openedPages[0], vh::Page::WorkSet);
 }
 
 TEST_F(CataloguePages, FailedLookUpShowsTheNameWithEmptyFields) {
@@ -389,9 +389,9 @@ TEST_F(CataloguePages, AddingFromTheNoticeMakesAWorkProgram) {
     TfrmAddWorkProgram add;
     ConnectUnworkDialogs(notice, add);
     TUnworkHandler handler(settings_, notice);
-    ForegroundInfo = {"game.exe", Utf8ToGbk("小游戏"), 0, 4242};
+    const TForegroundInfo sample{"game.exe", Utf8ToGbk("小游戏"), 0, 4242};
 
-    handler.CheckNonWorkProgram();
+    handler.CheckNonWorkProgram(sample);
     ASSERT_TRUE(notice.isVisible());
 
     // Cancelled first: the same notice comes back and nothing is stored.
@@ -416,15 +416,15 @@ TEST_F(CataloguePages, AddingFromTheNoticeMakesAWorkProgram) {
     EXPECT_EQ(row[0][2], "1");
 
     // The next sample of that program raises nothing; the work-program page lists it.
-    handler.CheckNonWorkProgram();
+    handler.CheckNonWorkProgram(sample);
     EXPECT_FALSE(notice.isVisible());
     TWorkProgramPage page(host_, settings_);
     page.FillPage();
     EXPECT_EQ(Items(page.sLB2), (QStringList{QStringLiteral("小游戏")}));
 
     // Another program is still reacted to.
-    ForegroundInfo = {"other.exe", "Other", 0, 1};
-    handler.CheckNonWorkProgram();
+    const TForegroundInfo other{"other.exe", "Other", 0, 1};
+    handler.CheckNonWorkProgram(other);
     EXPECT_TRUE(notice.isVisible());
 }
 
@@ -437,9 +437,9 @@ TEST_F(CataloguePages, AddingACataloguedProcessFromTheNoticeMarksThatEntry) {
     TfrmAddWorkProgram add;
     ConnectUnworkDialogs(notice, add);
     TUnworkHandler handler(settings_, notice);
-    ForegroundInfo = {"game.exe", Utf8ToGbk("小游戏"), 0, 4242};
+    const TForegroundInfo sample{"game.exe", Utf8ToGbk("小游戏"), 0, 4242};
 
-    handler.CheckNonWorkProgram();
+    handler.CheckNonWorkProgram(sample);
     ASSERT_TRUE(notice.isVisible());
     notice.btnAddWork->click();
     ASSERT_TRUE(add.isVisible());
@@ -451,13 +451,13 @@ TEST_F(CataloguePages, AddingACataloguedProcessFromTheNoticeMarksThatEntry) {
     EXPECT_EQ(Count(), "2");
 
     // The next sample of that program raises nothing.
-    handler.CheckNonWorkProgram();
+    handler.CheckNonWorkProgram(sample);
     EXPECT_FALSE(notice.isVisible());
 
     // A process not yet catalogued whose caption is another entry's program name: refused with the
     // reason, that entry untouched; under a name of its own it becomes a work program.
-    ForegroundInfo = {"new.exe", Utf8ToGbk("小游戏"), 0, 77};
-    handler.CheckNonWorkProgram();
+    const TForegroundInfo other{"new.exe", Utf8ToGbk("小游戏"), 0, 77};
+    handler.CheckNonWorkProgram(other);
     ASSERT_TRUE(notice.isVisible());
     notice.btnAddWork->click();
     add.btn32->click();
@@ -470,7 +470,7 @@ TEST_F(CataloguePages, AddingACataloguedProcessFromTheNoticeMarksThatEntry) {
     EXPECT_FALSE(add.isVisible());
     EXPECT_EQ(Row("new.exe"), (std::vector<std::vector<std::string>>{{Utf8ToGbk("新游戏"), "", "1"}}));
     EXPECT_EQ(State("other.exe"), "0");
-    handler.CheckNonWorkProgram();
+    handler.CheckNonWorkProgram(sample);
     EXPECT_FALSE(notice.isVisible());
 }
 
@@ -478,11 +478,11 @@ TEST_F(CataloguePages, ClosedConnectionCountsEverySampleAsNonWork) {
     Add("game.exe", "Game", 1);
     TfrmDealUnwork notice;
     TUnworkHandler handler(settings_, notice);
-    ForegroundInfo = {"game.exe", "Game", 0, 1};
-    handler.CheckNonWorkProgram();
+    const TForegroundInfo sample{"game.exe", "Game", 0, 1};
+    handler.CheckNonWorkProgram(sample);
     EXPECT_FALSE(notice.isVisible());
     db_->CloseConnection();
-    handler.CheckNonWorkProgram();
+    handler.CheckNonWorkProgram(sample);
     EXPECT_TRUE(notice.isVisible());
 }
 
@@ -499,10 +499,12 @@ TEST_F(CataloguePages, AddDialogOffersSampledAndOnScreenProcesses) {
     fake.AddWindow(1, Utf8ToGbk("无标题文档 - gedit"), 10);
     fake.AddWindow(2, Utf8ToGbk("季度报告.odt - LibreOffice Writer"), 11);
     vh::test::TestClock clock(vh::test::At(2024, 3, 2, 12, 0, 0));
-    TDBFunc::InsertSample("2023-10-01 09:00:00", "old", "old.exe", ""); // outside the recent window
-    TDBFunc::InsertSample("2024-03-01 09:00:00", Utf8ToGbk("预算.ods - LibreOffice Calc"), "soffice.bin", "");
-    TDBFunc::InsertSample("2024-03-01 09:01:00", "t", "xterm", "");
-    TDBFunc::InsertSample("2024-03-01 09:02:00", "t", "xterm", "");
+    ASSERT_EQ(TDBFunc::InsertSample("2023-10-01 09:00:00", "old", "old.exe", ""),
+              TWriteResult::Done); // outside the recent window
+    ASSERT_EQ(TDBFunc::InsertSample("2024-03-01 09:00:00", Utf8ToGbk("预算.ods - LibreOffice Calc"), "soffice.bin", ""),
+              TWriteResult::Done);
+    ASSERT_EQ(TDBFunc::InsertSample("2024-03-01 09:01:00", "t", "xterm", ""), TWriteResult::Done);
+    ASSERT_EQ(TDBFunc::InsertSample("2024-03-01 09:02:00", "t", "xterm", ""), TWriteResult::Done);
 
     TfrmAddWorkProgram add;
     add.SetMode(vh::catalogue::AddMode::Catalogue);
@@ -526,9 +528,9 @@ TEST_F(CataloguePages, AddDialogOffersSampledAndOnScreenProcesses) {
     // What is stored is what the fields hold.
     add.suiEdtProgramName->setText(QStringLiteral("文本编辑器"));
     add.btn32->click();
-    std::string processName, description;
-    EXPECT_TRUE(TDBFunc::GetProgramInfo(Utf8ToGbk("文本编辑器"), processName, description));
-    EXPECT_EQ(processName, "gedit");
+    const TRead<TProgramInfo> stored = TDBFunc::GetProgramInfo(Utf8ToGbk("文本编辑器"));
+    ASSERT_EQ(stored.outcome, TReadOutcome::Rows);
+    EXPECT_EQ(stored.rows[0].processName, "gedit");
     vh::platform::SetWindowSystem(nullptr);
 }
 

@@ -53,8 +53,8 @@ int Open(const std::string& dir) {
     }
     Say(error.empty() ? "silent" : "error");
     try {
-        TDBFunc::InsertSample("2026-12-09 10:00:00", "c", "p.exe", "");
-        Say("insert-silent");
+        Say(TDBFunc::InsertSample("2026-12-09 10:00:00", "c", "p.exe", "") == TWriteResult::Done ? "insert-done"
+                                                                                                 : "insert-refused");
     } catch (const std::exception&) {
         Say("insert-throws");
     }
@@ -81,13 +81,13 @@ int Sample(std::string dir, const std::string& prefix) {
     ws.AddProcess(4242, "victim.exe");
 
     bool failed = false;
-    SamplerHooks hooks;
-    hooks.trace = nullptr;
-    hooks.handOver = nullptr;
-    hooks.showMessage = [&](const std::string&) { failed = true; };
+    SamplerSinks sinks;
+    sinks.store = &StoreSample;
+    sinks.showMessage = [&](const std::string&) { failed = true; };
+    TSampler sampler([]() -> vh::platform::WindowSystem& { return vh::platform::TheWindowSystem(); }, sinks);
     for (long n = 1;; ++n) {
         ws.windows[0].caption = prefix + std::to_string(n);
-        TakeSample(hooks);
+        sampler.TakeSample();
         if (failed) {
             std::fprintf(stderr, "write wrong at %ld\n", n);
             return 3;

@@ -54,11 +54,11 @@ TEST(HostileSamples, StoredAndReadBackByteForByte) {
     vh::test::TestDatabase db;
     ASSERT_TRUE(db.errors.empty());
     auto& ws = vh::test::FakeWindowSystem::Install();
-    SamplerHooks hooks;
-    hooks.trace = nullptr;
-    hooks.handOver = nullptr;
+    SamplerSinks sinks;
+    sinks.store = &StoreSample;
     std::vector<std::string> messages;
-    hooks.showMessage = [&](const std::string& m) { messages.push_back(m); };
+    sinks.showMessage = [&](const std::string& m) { messages.push_back(m); };
+    TSampler sampler([]() -> vh::platform::WindowSystem& { return vh::platform::TheWindowSystem(); }, sinks);
 
     const auto cases = HostileCases();
     for (std::size_t i = 0; i < cases.size(); ++i) {
@@ -68,7 +68,7 @@ TEST(HostileSamples, StoredAndReadBackByteForByte) {
         ws.AddWindow(100 + i, cases[i].caption, 7000 + static_cast<std::uint32_t>(i));
         ws.AddProcess(7000 + static_cast<std::uint32_t>(i), cases[i].exe);
         db.Sql().Exec("delete from TIMEINFO");
-        TakeSample(hooks);
+        sampler.TakeSample();
         ASSERT_TRUE(messages.empty()) << "write wrong";
         const auto rows = db.Sql().Rows("select TITLE, PROCESS_NAME, DESCRIPTION from TIMEINFO");
         ASSERT_EQ(rows.size(), 1u);
@@ -89,18 +89,17 @@ TEST(HostileSamples, CatalogueRoundTrip) {
             continue; // the schema refuses blank names and longer ones
         SCOPED_TRACE("case " + std::to_string(i));
         const std::string program = vh::text::CutBytes(cases[i].caption, 200) + std::to_string(i);
-        TDBFunc::InsertProgram(cases[i].exe, program, cases[i].caption.substr(0, 1000));
-        std::string process = "unset", description = "unset";
-        ASSERT_TRUE(TDBFunc::GetProgramInfo(program, process, description)) << "query failed";
-        EXPECT_EQ(process, cases[i].exe);
-        EXPECT_EQ(description, cases[i].caption.substr(0, 1000));
+        ASSERT_EQ(TDBFunc::InsertProgram(cases[i].exe, program, cases[i].caption.substr(0, 1000)), TWriteResult::Done);
+        const TRead<TProgramInfo> found = TDBFunc::GetProgramInfo(program);
+        ASSERT_EQ(found.outcome, TReadOutcome::Rows) << "query failed";
+        EXPECT_EQ(found.rows[0].processName, cases[i].exe);
+        EXPECT_EQ(found.rows[0].description, cases[i].caption.substr(0, 1000));
     }
-    // Query bounds are glued into the select text; a hostile bound fails the query instead of running it.
-    std::string from = "2000-01-01 00:00:00' or ''='";
-    TDBFunc::QuerySamples(from, "x' union select * from tprogram --");
-    EXPECT_TRUE(from == "-2" || from == "-1") << from;
-    TStringList list;
-    EXPECT_TRUE(TDBFunc::ListPrograms(list, "0"));
+    // Query bounds are values: a hostile bound finds nothing instead of running as SQL.
+    const TRead<TSampleRow> hostile =
+        TDBFunc::QuerySamples("2000-01-01 00:00:00' or ''='", "x' union select * from tprogram --");
+    EXPECT_NE(hostile.outcome, TReadOutcome::Rows);
+    EXPECT_EQ(TDBFunc::ListPrograms(0).outcome, TReadOutcome::Rows);
 }
 
 } // namespace

@@ -18,7 +18,6 @@
 #include "platform/Clock.h"
 #include "platform/Text.h"
 #include "settings/SettingsAccessor.h"
-#include "storage/uDBFunc.h"
 #include "storage/uDBMoudle.h"
 #include "support/FakePageHost.h"
 #include "support/QtApp.h"
@@ -45,19 +44,17 @@ vh::DateTime At(int h, int m, int s) {
 class MonitorApplyTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        MonitorSchedule = TMonitorSchedule{};
-        host_.Timer("tmrTimeRange").SetInterval(3000);
-        host_.Timer("tmrSave").SetInterval(0);
+        host_.TimerOf(vh::Timer::TimeRange).SetInterval(3000);
+        host_.TimerOf(vh::Timer::Save).SetInterval(0);
     }
     void TearDown() override {
         page_.reset();
-        DBFunc.reset();
         db_.reset();
     }
     void Start(bool withDatabase) {
         db_ = std::make_unique<vh::test::TestDatabase>(withDatabase);
         settings_.SetSettingsPath(db_->App().Path("Config.ini"));
-        page_ = std::make_unique<TMonitorSettingPage>(host_, settings_, nullptr);
+        page_ = std::make_unique<TMonitorSettingPage>(host_, settings_, schedule_, nullptr);
     }
     template <class T> T* Get(const char* name) {
         T* w = page_->findChild<T*>(name);
@@ -83,6 +80,7 @@ protected:
 
     std::unique_ptr<vh::test::TestDatabase> db_;
     TSettingsAccessor settings_;
+    TMonitorSchedule schedule_;
     vh::test::TestClock clock_{At(12, 0, 0)};
     vh::test::FakePageHost host_;
     std::unique_ptr<TMonitorSettingPage> page_;
@@ -98,10 +96,10 @@ TEST_F(MonitorApplyTest, ApplyStoresTheScheduleAndRestartsTheScheduleTimer) {
     EXPECT_EQ(host_.notices[0].caption, Gbk("信息"));
     EXPECT_EQ(host_.notices[0].text, Gbk("设定成功生效。"));
     ASSERT_EQ(host_.shownPages.size(), 1u);
-    EXPECT_EQ(host_.shownPages[0], "RTSTSMain");
-    EXPECT_NE(DBFunc, nullptr);
-    EXPECT_TRUE(host_.Timer("tmrTimeRange").IsActive());
-    EXPECT_EQ(host_.Timer("tmrTimeRange").Interval(), 3000);
+    EXPECT_EQ(host_.shownPages[0], vh::Page::Main);
+    EXPECT_TRUE(db_->Module().Connected());
+    EXPECT_TRUE(host_.TimerOf(vh::Timer::TimeRange).IsActive());
+    EXPECT_EQ(host_.TimerOf(vh::Timer::TimeRange).Interval(), 3000);
 
     EXPECT_EQ(Key("Taskexecutype"), "1");
     EXPECT_EQ(Key("TimeFrom"), "9:25:30");
@@ -109,15 +107,15 @@ TEST_F(MonitorApplyTest, ApplyStoresTheScheduleAndRestartsTheScheduleTimer) {
     EXPECT_EQ(Key("MonitorInterval"), "5");
     EXPECT_EQ(Key("Daysetting"), "2026-12-09");
     EXPECT_NE(Ini().find("DaySetting=2026-12-09"), std::string::npos);
-    EXPECT_EQ(MonitorSchedule.TaskType, 1);
-    EXPECT_EQ(MonitorSchedule.TimeFrom, "9:25:30");
-    EXPECT_EQ(MonitorSchedule.MonitorInterval, 5);
-    EXPECT_TRUE(IsInPeriod(settings_));
+    EXPECT_EQ(schedule_.TaskType, 1);
+    EXPECT_EQ(schedule_.TimeFrom, "9:25:30");
+    EXPECT_EQ(schedule_.MonitorInterval, 5);
+    EXPECT_TRUE(IsInPeriod(settings_, schedule_));
 
     // Reopening (also after a restart of the program) selects what was applied.
-    MonitorSchedule = TMonitorSchedule{};
-    LoadSchedule(settings_);
-    page_ = std::make_unique<TMonitorSettingPage>(host_, settings_, nullptr);
+    schedule_ = TMonitorSchedule{};
+    LoadSchedule(settings_, schedule_);
+    page_ = std::make_unique<TMonitorSettingPage>(host_, settings_, schedule_, nullptr);
     page_->FillScheduleControls();
     EXPECT_TRUE(Get<QRadioButton>("suiRbtn2")->isChecked());
     EXPECT_EQ(Get<QComboBox>("suiCbx1")->currentText(), "9");
@@ -129,16 +127,16 @@ TEST_F(MonitorApplyTest, ApplyStoresTheScheduleAndRestartsTheScheduleTimer) {
 
 TEST_F(MonitorApplyTest, ChangedIntervalRearmsSamplingAndCancelStopsIt) {
     Start(true);
-    vh::TTimer& tmrSave = host_.Timer("tmrSave");
+    vh::TTimer& tmrSave = host_.TimerOf(vh::Timer::Save);
     Enter("suiRbtn1", 8, 0, 0, 17, 0, 0, "5");
     Apply();
-    tmrTimeRangeTimer(settings_, tmrSave);
+    tmrTimeRangeTimer(settings_, schedule_, tmrSave);
     EXPECT_TRUE(tmrSave.IsActive());
     EXPECT_EQ(tmrSave.Interval(), 300000);
 
     Enter("suiRbtn1", 8, 0, 0, 17, 0, 0, "10");
     Apply();
-    tmrTimeRangeTimer(settings_, tmrSave);
+    tmrTimeRangeTimer(settings_, schedule_, tmrSave);
     EXPECT_EQ(tmrSave.Interval(), 600000);
     EXPECT_TRUE(tmrSave.IsActive());
 
@@ -147,7 +145,7 @@ TEST_F(MonitorApplyTest, ChangedIntervalRearmsSamplingAndCancelStopsIt) {
     Apply();
     EXPECT_EQ(Key("Taskexecutype"), "2");
     EXPECT_EQ(host_.notices.back().text, Gbk("设定成功生效。"));
-    tmrTimeRangeTimer(settings_, tmrSave);
+    tmrTimeRangeTimer(settings_, schedule_, tmrSave);
     EXPECT_FALSE(tmrSave.Enabled());
 }
 
@@ -178,7 +176,7 @@ TEST_F(MonitorApplyTest, RejectedInputStoresAndRestartsNothing) {
         EXPECT_EQ(host_.notices[0].caption, Gbk("错误"));
         EXPECT_EQ(host_.notices[0].text, Gbk("时间设定有误，请重新设定"));
         EXPECT_EQ(Ini(), before);
-        EXPECT_FALSE(host_.Timer("tmrTimeRange").Enabled());
+        EXPECT_FALSE(host_.TimerOf(vh::Timer::TimeRange).Enabled());
         EXPECT_TRUE(host_.shownPages.empty());
     }
 
@@ -200,7 +198,7 @@ TEST_F(MonitorApplyTest, ApplyOpensTheFallbackDatabaseOrReportsItsAbsence) {
     EXPECT_EQ(host_.notices[0].caption, Gbk("信息"));
     EXPECT_EQ(host_.notices[0].text, Gbk("数据库初始化出现错误，请检查相关设定。"));
     EXPECT_FALSE(std::filesystem::exists(db_->App().Path("Config.ini")));
-    EXPECT_FALSE(host_.Timer("tmrTimeRange").Enabled());
+    EXPECT_FALSE(host_.TimerOf(vh::Timer::TimeRange).Enabled());
     EXPECT_TRUE(host_.shownPages.empty());
 
     db_->App().CopyTemplateTo("data/abc.gdb");
@@ -210,12 +208,12 @@ TEST_F(MonitorApplyTest, ApplyOpensTheFallbackDatabaseOrReportsItsAbsence) {
     EXPECT_EQ(host_.notices[0].text, Gbk("设定成功生效。"));
     EXPECT_TRUE(db_->Module().Connected());
     EXPECT_EQ(Key("TimeFrom"), "8:0:0");
-    EXPECT_TRUE(host_.Timer("tmrTimeRange").IsActive());
+    EXPECT_TRUE(host_.TimerOf(vh::Timer::TimeRange).IsActive());
 }
 
 TEST_F(MonitorApplyTest, RefusedSettingsWriteIsReportedAndChangesNothing) {
     Start(true);
-    MonitorSchedule = {0, "8:0:0", "17:0:0", 5};
+    schedule_ = {0, "8:0:0", "17:0:0", 5};
     // A settings file inside a folder that does not exist cannot be written.
     settings_.SetSettingsPath(db_->App().Path("missing") + "/sub/Config.ini");
     shownErrors.clear();
@@ -226,10 +224,10 @@ TEST_F(MonitorApplyTest, RefusedSettingsWriteIsReportedAndChangesNothing) {
     ASSERT_EQ(shownErrors.size(), 1u);
     EXPECT_TRUE(host_.notices.empty());
     EXPECT_TRUE(host_.shownPages.empty());
-    EXPECT_FALSE(host_.Timer("tmrTimeRange").Enabled());
-    EXPECT_EQ(MonitorSchedule.TaskType, 0);
-    EXPECT_EQ(MonitorSchedule.TimeFrom, "8:0:0");
-    EXPECT_EQ(MonitorSchedule.MonitorInterval, 5);
+    EXPECT_FALSE(host_.TimerOf(vh::Timer::TimeRange).Enabled());
+    EXPECT_EQ(schedule_.TaskType, 0);
+    EXPECT_EQ(schedule_.TimeFrom, "8:0:0");
+    EXPECT_EQ(schedule_.MonitorInterval, 5);
 }
 
 } // namespace

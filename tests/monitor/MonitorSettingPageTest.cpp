@@ -40,9 +40,8 @@ protected:
     void SetUp() override {
         // No database anywhere below this folder.
         settings_.SetSettingsPath((dir_ / "Config.ini").string());
-        MonitorSchedule = TMonitorSchedule{};
-        host_.Timer("tmrTimeRange").SetInterval(3000);
-        page_ = std::make_unique<TMonitorSettingPage>(host_, settings_, nullptr);
+        host_.TimerOf(vh::Timer::TimeRange).SetInterval(3000);
+        page_ = std::make_unique<TMonitorSettingPage>(host_, settings_, schedule_, nullptr);
     }
     void TearDown() override { page_.reset(); }
     template <class T> T* Get(const char* name) {
@@ -55,13 +54,14 @@ protected:
     vh::test::AppFolder app_;
     const fs::path dir_ = app_.Folder();
     TSettingsAccessor settings_;
+    TMonitorSchedule schedule_;
     vh::test::TestClock clock_{At(12, 0, 0)};
     vh::test::FakePageHost host_;
     std::unique_ptr<TMonitorSettingPage> page_;
 };
 
 TEST_F(MonitorPageTest, ControlsAsDesigned) {
-    EXPECT_EQ(page_->objectName(), "RTSTabMonitorCaption");
+    EXPECT_EQ(page_->objectName(), vh::PageName(vh::Page::MonitorSetting));
     QStringList labels;
     for (QLabel* l : page_->findChildren<QLabel*>())
         labels << l->text();
@@ -89,11 +89,11 @@ TEST_F(MonitorPageTest, ControlsAsDesigned) {
     EXPECT_FALSE(Get<QRadioButton>("suiRbtn1")->isChecked());
     Get<QPushButton>("btn26")->click();
     ASSERT_EQ(host_.openedPages.size(), 1u);
-    EXPECT_EQ(host_.openedPages[0], "RTSWorkSet");
+    EXPECT_EQ(host_.openedPages[0], vh::Page::WorkSet);
 }
 
 TEST_F(MonitorPageTest, FillShowsTheScheduleAndLeavesUnreadableTimesUnselected) {
-    MonitorSchedule = {1, "9:25:30", "18:0:5", 10};
+    schedule_ = {1, "9:25:30", "18:0:5", 10};
     page_->FillScheduleControls();
     EXPECT_TRUE(Get<QRadioButton>("suiRbtn2")->isChecked());
     const char* want[] = {"9", "25", "30", "18", "0", "5"};
@@ -101,12 +101,12 @@ TEST_F(MonitorPageTest, FillShowsTheScheduleAndLeavesUnreadableTimesUnselected) 
         EXPECT_EQ(Cbx(i)->currentText(), QString(want[i - 1])) << i;
     EXPECT_EQ(Get<QLineEdit>("sNumEdt1")->text(), "10");
 
-    MonitorSchedule = {2, "0:0:0", "23:59:59", 1};
+    schedule_ = {2, "0:0:0", "23:59:59", 1};
     page_->FillScheduleControls();
     EXPECT_TRUE(Get<QRadioButton>("suiRadioButton1")->isChecked());
 
     // An unknown type leaves the radio group as it was; a hand-edited time leaves its selectors empty.
-    MonitorSchedule = {5, "8:77:0", "17:0:0", 3};
+    schedule_ = {5, "8:77:0", "17:0:0", 3};
     ASSERT_NO_THROW(page_->FillScheduleControls());
     EXPECT_TRUE(Get<QRadioButton>("suiRadioButton1")->isChecked());
     for (int i = 1; i <= 3; ++i)
@@ -116,7 +116,7 @@ TEST_F(MonitorPageTest, FillShowsTheScheduleAndLeavesUnreadableTimesUnselected) 
 }
 
 TEST_F(MonitorPageTest, ClearEmptiesTheControlsAndStoresNothing) {
-    MonitorSchedule = {1, "9:25:30", "18:0:5", 10};
+    schedule_ = {1, "9:25:30", "18:0:5", 10};
     page_->FillScheduleControls();
     Get<QPushButton>("btn12")->click();
     EXPECT_TRUE(Get<QRadioButton>("suiRbtn1")->isChecked());
@@ -126,70 +126,70 @@ TEST_F(MonitorPageTest, ClearEmptiesTheControlsAndStoresNothing) {
     }
     EXPECT_EQ(Get<QLineEdit>("sNumEdt1")->text(), "");
     EXPECT_FALSE(fs::exists(dir_ / "Config.ini"));
-    EXPECT_FALSE(host_.Timer("tmrTimeRange").Enabled());
+    EXPECT_FALSE(host_.TimerOf(vh::Timer::TimeRange).Enabled());
     EXPECT_TRUE(host_.notices.empty());
-    EXPECT_EQ(MonitorSchedule.TimeFrom, "9:25:30");
+    EXPECT_EQ(schedule_.TimeFrom, "9:25:30");
 }
 
 TEST_F(MonitorPageTest, ApplyWithoutADatabaseStoresNothing) {
-    MonitorSchedule = {0, "8:0:0", "17:0:0", 5};
+    schedule_ = {0, "8:0:0", "17:0:0", 5};
     page_->FillScheduleControls();
     Get<QPushButton>("btn13")->click();
     ASSERT_EQ(host_.notices.size(), 1u);
     EXPECT_EQ(host_.notices[0].caption, Gbk("信息"));
     EXPECT_EQ(host_.notices[0].text, Gbk("数据库初始化出现错误，请检查相关设定。"));
     EXPECT_FALSE(fs::exists(dir_ / "Config.ini"));
-    EXPECT_FALSE(host_.Timer("tmrTimeRange").Enabled());
+    EXPECT_FALSE(host_.TimerOf(vh::Timer::TimeRange).Enabled());
     EXPECT_TRUE(host_.shownPages.empty());
 }
 
 TEST_F(MonitorPageTest, ScheduleTickStartsRearmsAndStopsSampling) {
     vh::TTimer tmrSave(nullptr, 0, false);
-    MonitorSchedule = {0, "8:0:0", "17:0:0", 5};
+    schedule_ = {0, "8:0:0", "17:0:0", 5};
     settings_.WriteText("TimeConfig", "DaySetting", "2026-12-09");
 
     clock_.Set(At(7, 59, 0));
-    tmrTimeRangeTimer(settings_, tmrSave);
+    tmrTimeRangeTimer(settings_, schedule_, tmrSave);
     EXPECT_FALSE(tmrSave.Enabled());
 
     clock_.Set(At(8, 0, 1));
-    tmrTimeRangeTimer(settings_, tmrSave);
+    tmrTimeRangeTimer(settings_, schedule_, tmrSave);
     EXPECT_TRUE(tmrSave.Enabled());
     EXPECT_TRUE(tmrSave.IsActive());
     EXPECT_EQ(tmrSave.Interval(), 300000);
 
     // Already right: left alone.
-    tmrTimeRangeTimer(settings_, tmrSave);
+    tmrTimeRangeTimer(settings_, schedule_, tmrSave);
     EXPECT_TRUE(tmrSave.IsActive());
     EXPECT_EQ(tmrSave.Interval(), 300000);
 
     // A new interval applied meanwhile: re-armed at the next tick.
-    MonitorSchedule.MonitorInterval = 10;
-    tmrTimeRangeTimer(settings_, tmrSave);
+    schedule_.MonitorInterval = 10;
+    tmrTimeRangeTimer(settings_, schedule_, tmrSave);
     EXPECT_TRUE(tmrSave.IsActive());
     EXPECT_EQ(tmrSave.Interval(), 600000);
 
     // Stopped by hand (a failed sample does so): restarted.
     tmrSave.Stop();
-    tmrTimeRangeTimer(settings_, tmrSave);
+    tmrTimeRangeTimer(settings_, schedule_, tmrSave);
     EXPECT_TRUE(tmrSave.IsActive());
 
     clock_.Set(At(17, 0, 0));
-    tmrTimeRangeTimer(settings_, tmrSave);
+    tmrTimeRangeTimer(settings_, schedule_, tmrSave);
     EXPECT_FALSE(tmrSave.Enabled());
     EXPECT_FALSE(tmrSave.IsActive());
 
     // Cancelled: stops within one tick even inside the hours.
     clock_.Set(At(12, 0, 0));
-    tmrTimeRangeTimer(settings_, tmrSave);
+    tmrTimeRangeTimer(settings_, schedule_, tmrSave);
     EXPECT_TRUE(tmrSave.IsActive());
-    MonitorSchedule.TaskType = 2;
-    tmrTimeRangeTimer(settings_, tmrSave);
+    schedule_.TaskType = 2;
+    tmrTimeRangeTimer(settings_, schedule_, tmrSave);
     EXPECT_FALSE(tmrSave.Enabled());
 
     // A hand-edited interval no timer can hold: enabled but never firing, and not re-armed every tick.
-    MonitorSchedule = {0, "8:0:0", "17:0:0", 0};
-    tmrTimeRangeTimer(settings_, tmrSave);
+    schedule_ = {0, "8:0:0", "17:0:0", 0};
+    tmrTimeRangeTimer(settings_, schedule_, tmrSave);
     EXPECT_TRUE(tmrSave.Enabled());
     EXPECT_FALSE(tmrSave.IsActive());
     EXPECT_EQ(tmrSave.Interval(), 0);

@@ -49,10 +49,9 @@ struct Recorder {
 
     NonWorkActions Actions(std::optional<TStringList> list, int mode, std::string reminder = DefaultReminderText()) {
         NonWorkActions a;
-        a.listWorkProcesses = [this, list](std::optional<TStringList>& out) {
+        a.listWorkProcesses = [this, list] {
             ++listCalls;
-            if (list)
-                out = list; // an empty optional stands for a query that failed before creating the list
+            return list.value_or(TStringList{}); // no list stands for a query that failed
         };
         a.readReminderText = [reminder] { return reminder; };
         a.readReactionMode = [this, mode] {

@@ -20,6 +20,7 @@
 #include "monitor/uInformSet.h"
 #include "platform/linux/WindowSystemX11.h"
 #include "settings/uLogin.h"
+#include "support/SamplingRecorder.h"
 #include "support/XvfbFixture.h"
 
 using namespace std::chrono_literals;
@@ -75,14 +76,8 @@ protected:
 
     // The caption one sample stores.
     std::string Sample() {
-        std::string caption;
-        SamplerHooks hooks;
-        hooks.insertSample = [&](const std::string&, const std::string& c, const std::string&, const std::string&) {
-            caption = c;
-        };
-        hooks.trace = {};
-        TakeSample(hooks);
-        return caption;
+        vh::test::SamplingRecorder recorder;
+        return recorder.Take() ? recorder.rows.back().caption : std::string();
     }
 
     // The window's top-left corner on the screen as the X server has it (a window manager's frame aside).
@@ -133,7 +128,7 @@ TEST_F(NoticeWindowSampling, OurDialogsAreNeverTheSample) {
             ShowInFront(*d);
             EXPECT_EQ(Sample(), "work below");
             // Qt names its hidden group leader as the owner; the window type is enough on its own.
-            EXPECT_FALSE(IsCandidateWindow(Id(*d)));
+            EXPECT_FALSE(IsCandidateWindow(vh::platform::TheWindowSystem(), Id(*d)));
             // Centred on the screen, as before.
             const QPoint centre = ScreenPos(*d) + QPoint(d->width() / 2, d->height() / 2);
             EXPECT_NEAR(centre.x(), kScreenW / 2, 1);

@@ -1,5 +1,5 @@
-// The sampler's default store: real rows in a database built from the schema, and "write wrong" once
-// the connection is closed.
+// The sampler's store: real rows in a database built from the schema, and "write wrong" once the
+// connection is closed.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,21 +12,22 @@
 #include "support/TestClock.h"
 #include "support/TestDatabase.h"
 
-TEST(SamplerDatabase, DefaultHooksStoreRealRowsAndReportAClosedConnection) {
+TEST(SamplerDatabase, StoresRealRowsAndReportsAClosedConnection) {
     vh::test::TestDatabase db;
     vh::test::TestClock clock(vh::test::At(2024, 3, 2, 9, 5, 3));
     auto& fake = vh::test::FakeWindowSystem::Install();
     fake.AddProcess(77, "notepad.exe");
     fake.AddWindow(5, vh::text::Utf8ToGbk("记事本"), 77);
 
-    SamplerHooks hooks; // insertSample is TDBFunc::InsertSample
+    SamplerSinks sinks;
+    sinks.store = &StoreSample;
     std::vector<std::string> messages;
     int handOvers = 0;
-    hooks.showMessage = [&](const std::string& m) { messages.push_back(m); };
-    hooks.handOver = [&] { ++handOvers; };
-    hooks.trace = {};
-    RunSamplingTick(hooks, {});
-    RunSamplingTick(hooks, {});
+    sinks.showMessage = [&](const std::string& m) { messages.push_back(m); };
+    sinks.dealWithUnwork = [&](const TForegroundInfo&) { ++handOvers; };
+    TSampler sampler([]() -> vh::platform::WindowSystem& { return vh::platform::TheWindowSystem(); }, sinks);
+    ASSERT_TRUE(sampler.Tick());
+    ASSERT_TRUE(sampler.Tick());
 
     const auto rows = db.Sql().Rows("select timedetail, title, process_name, description from timeinfo");
     ASSERT_EQ(rows.size(), 2u);
@@ -38,10 +39,10 @@ TEST(SamplerDatabase, DefaultHooksStoreRealRowsAndReportAClosedConnection) {
     EXPECT_EQ(handOvers, 2);
 
     db.CloseConnection();
-    RunSamplingTick(hooks, {});
+    EXPECT_TRUE(sampler.Tick());
     EXPECT_EQ(messages, std::vector<std::string>{"write wrong"});
     EXPECT_EQ(handOvers, 3);
-    EXPECT_EQ(ForegroundInfo.ExeName, "notepad.exe");
+    EXPECT_EQ(sampler.ForegroundInfo().ExeName, "notepad.exe");
 
     vh::platform::SetWindowSystem(nullptr);
 }

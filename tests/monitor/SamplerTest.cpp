@@ -2,13 +2,16 @@
 // scripted window system, the injected clock and a real trace file in a temporary folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "monitor/Sampler.h"
+#include "platform/AppLocations.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
 #include "platform/Text.h"
@@ -38,29 +41,50 @@ class SamplerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fake_ = &vh::test::FakeWindowSystem::Install();
-        ForegroundInfo = TForegroundInfo{};
 
-        hooks_.insertSample = [this](const std::string& t, const std::string& c, const std::string& p,
-                                     const std::string& d) {
-            stored_.push_back({t, c, p, d});
+        sinks_.store = [this](const std::string& t, const TForegroundInfo& sample) {
+            stored_.push_back({t, sample.Caption, sample.ExeName, ""});
+            return TWriteResult::Done;
         };
-        hooks_.showMessage = [this](const std::string& m) { messages_.push_back(m); };
-        hooks_.handOver = [this] {
+        sinks_.showMessage = [this](const std::string& m) { messages_.push_back(m); };
+        sinks_.dealWithUnwork = [this](const TForegroundInfo& sample) {
             ++handOvers_;
-            // The handler runs inside the tick and sees the new record.
-            handOverSaw_ = ForegroundInfo.ExeName;
+            // The handler runs inside the tick and is handed the new record.
+            handOverSaw_ = sample.ExeName;
         };
-        hooks_.trace = [this](const std::string& m) { trace_.push_back(m); };
+        sinks_.trace = [this](const std::string& m) { trace_.push_back(m); };
     }
     void TearDown() override { vh::platform::SetWindowSystem(nullptr); }
 
+    // The sampler over the sinks as they are now; Renew() after changing them.
+    TSampler& Sampler() {
+        if (!sampler_)
+            Renew();
+        return *sampler_;
+    }
+    void Renew() {
+        sampler_ = std::make_unique<TSampler>(
+            []() -> vh::platform::WindowSystem& { return vh::platform::TheWindowSystem(); }, sinks_);
+    }
+    void TakeSample() { Sampler().TakeSample(); }
+    const TForegroundInfo& Last() { return Sampler().ForegroundInfo(); }
+    // One tick; counts the timer stops its guard asks for.
+    void Tick(int& stops) {
+        if (!Sampler().Tick())
+            ++stops;
+    }
+    std::string TracePath() const { return (dir_ / "logd.txt").string(); }
+    TraceWriter FileTrace() const {
+        return [path = TracePath()](const std::string& m) { (void)WriteTraceLog(path, m); };
+    }
     std::string TraceFileText() { return vh::test::ReadAll((dir_ / "logd.txt").string()); }
 
     vh::test::AppFolder app_;
     vh::test::TestClock clock_{vh::test::At(2024, 3, 2, 9, 5, 3)};
     const fs::path dir_ = app_.Folder();
     vh::test::FakeWindowSystem* fake_ = nullptr;
-    SamplerHooks hooks_;
+    SamplerSinks sinks_;
+    std::unique_ptr<TSampler> sampler_;
     std::vector<StoredSample> stored_;
     std::vector<std::string> messages_;
     std::vector<std::string> trace_;
@@ -85,7 +109,7 @@ TEST_F(SamplerTest, CandidateTestLetsPopupsPassOnlyWithMinimizeBoxAndMenu) {
     vh::platform::WindowId id = 1;
     for (const auto& c : cases) {
         fake_->AddWindow(id, "w", 1).style = c.style;
-        EXPECT_EQ(IsCandidateWindow(id), c.candidate) << "window " << id;
+        EXPECT_EQ(IsCandidateWindow(*fake_, id), c.candidate) << "window " << id;
         ++id;
     }
 }
@@ -105,26 +129,26 @@ TEST_F(SamplerTest, TakesFirstUnownedVisibleCandidateInZOrder) {
     fake_->AddWindow(14, "skinned main window", 44).style = Popup(true, true);
     fake_->AddWindow(15, "notepad", 45);
 
-    TakeSample(hooks_);
+    TakeSample();
 
     ASSERT_EQ(stored_.size(), 1u);
     EXPECT_EQ(stored_[0].caption, "skinned main window");
     EXPECT_EQ(stored_[0].processName, "skinned.exe");
     EXPECT_EQ(stored_[0].description, "");
-    EXPECT_EQ(ForegroundInfo.WindowHandle, 14u);
-    EXPECT_EQ(ForegroundInfo.ProcessId, 44u);
-    EXPECT_EQ(ForegroundInfo.Caption, "skinned main window");
-    EXPECT_EQ(ForegroundInfo.ExeName, "skinned.exe");
+    EXPECT_EQ(Last().WindowHandle, 14u);
+    EXPECT_EQ(Last().ProcessId, 44u);
+    EXPECT_EQ(Last().Caption, "skinned main window");
+    EXPECT_EQ(Last().ExeName, "skinned.exe");
     EXPECT_EQ(handOvers_, 1);
     EXPECT_EQ(handOverSaw_, "skinned.exe");
     EXPECT_EQ(fake_->snapshotsTaken, 1) << "skipped windows take no snapshot";
 
     // Raising another window changes the sample.
     fake_->Raise(15);
-    TakeSample(hooks_);
+    TakeSample();
     ASSERT_EQ(stored_.size(), 2u);
     EXPECT_EQ(stored_[1].processName, "notepad.exe");
-    EXPECT_EQ(ForegroundInfo.WindowHandle, 15u);
+    EXPECT_EQ(Last().WindowHandle, 15u);
 }
 
 TEST_F(SamplerTest, TraceHasOneEntryPerProcessVisitedThenTheCurrentCaption) {
@@ -135,7 +159,7 @@ TEST_F(SamplerTest, TraceHasOneEntryPerProcessVisitedThenTheCurrentCaption) {
     fake_->AddProcess(300, "later.exe");
     fake_->AddWindow(7, caption, 120);
 
-    TakeSample(hooks_);
+    TakeSample();
 
     const std::vector<std::string> expected = {
         "4,proid:120name:" + caption,
@@ -148,7 +172,7 @@ TEST_F(SamplerTest, TraceHasOneEntryPerProcessVisitedThenTheCurrentCaption) {
     // First in the snapshot: exactly one entry of the first form.
     trace_.clear();
     fake_->processes = {{120, "notepad.exe"}, {4, "System"}};
-    TakeSample(hooks_);
+    TakeSample();
     EXPECT_EQ(trace_, (std::vector<std::string>{"120,proid:120name:" + caption,
                                                 "current_caption:" + caption + " name:notepad.exe"}));
 }
@@ -159,7 +183,7 @@ TEST_F(SamplerTest, WindowWhoseProcessIsNotInTheSnapshotIsPassedOver) {
     fake_->AddWindow(1, "ghost", 999);
     fake_->AddWindow(2, "real", 6);
 
-    TakeSample(hooks_);
+    TakeSample();
 
     ASSERT_EQ(stored_.size(), 1u);
     EXPECT_EQ(stored_[0].caption, "real");
@@ -175,19 +199,18 @@ TEST_F(SamplerTest, NoQualifyingWindowStoresNothingAndDoesNotHandOver) {
     fake_->AddProcess(5, "a.exe");
     fake_->AddWindow(1, "tooltip", 5).style = Popup(false, false);
     fake_->AddWindow(2, "no process", 77);
-    ForegroundInfo.ExeName = "before.exe";
 
-    TakeSample(hooks_);
+    TakeSample();
 
     EXPECT_TRUE(stored_.empty());
     EXPECT_EQ(handOvers_, 0);
-    EXPECT_EQ(ForegroundInfo.ExeName, "before.exe");
+    EXPECT_EQ(Last().ExeName, "");
 
     // An empty snapshot (no process list available) passes every window over.
     fake_->windows.clear();
     fake_->AddWindow(3, "plain", 5);
     fake_->processes.clear();
-    TakeSample(hooks_);
+    TakeSample();
     EXPECT_TRUE(stored_.empty());
     EXPECT_EQ(handOvers_, 0);
 }
@@ -196,8 +219,8 @@ TEST_F(SamplerTest, EveryTickStoresARowAndHandsOver) {
     fake_->AddProcess(9, "game.exe");
     fake_->AddWindow(3, "game", 9);
 
-    TakeSample(hooks_);
-    TakeSample(hooks_);
+    TakeSample();
+    TakeSample();
 
     ASSERT_EQ(stored_.size(), 2u);
     EXPECT_EQ(stored_[0].caption, stored_[1].caption);
@@ -211,33 +234,53 @@ TEST_F(SamplerTest, StoresTimeTextAndCaptionCutTo254Bytes) {
     fake_->AddProcess(9, "editor.exe");
     fake_->AddWindow(3, longCaption, 9);
 
-    TakeSample(hooks_);
+    TakeSample();
 
     ASSERT_EQ(stored_.size(), 1u);
     EXPECT_EQ(stored_[0].time, "2024-03-02 09:05:03");
     EXPECT_EQ(stored_[0].caption, longCaption.substr(0, 254));
-    EXPECT_EQ(ForegroundInfo.Caption, longCaption.substr(0, 254));
+    EXPECT_EQ(Last().Caption, longCaption.substr(0, 254));
     // The notice's kill checks the process against the moment of this tick.
-    EXPECT_EQ(vh::FormatSampleTime(ForegroundInfo.SampleTime), "2024-03-02 09:05:03");
+    EXPECT_EQ(vh::FormatSampleTime(Last().SampleTime), "2024-03-02 09:05:03");
     EXPECT_EQ(trace_.back(), "current_caption:" + longCaption.substr(0, 254) + " name:editor.exe");
 }
 
-TEST_F(SamplerTest, FailedStoreShowsWriteWrongAndStillHandsOver) {
+TEST_F(SamplerTest, FailedStoreShowsWriteWrongOncePerTickAndStillHandsOver) {
     fake_->AddProcess(9, "game.exe");
     fake_->AddWindow(3, "game", 9);
-    hooks_.insertSample = [](const std::string&, const std::string&, const std::string&, const std::string&) {
+    // A refusal whose roll-back worked, then one whose roll-back failed too (no connection).
+    int store = 0;
+    sinks_.store = [&store](const std::string&, const TForegroundInfo&) {
+        if (++store == 1)
+            return TWriteResult::Failed;
         throw std::runtime_error("connection shut down");
     };
-    bool stopped = false;
+    int stops = 0;
 
-    RunSamplingTick(hooks_, [&] { stopped = true; });
-    RunSamplingTick(hooks_, [&] { stopped = true; });
+    Tick(stops);
+    Tick(stops);
 
     EXPECT_EQ(messages_, (std::vector<std::string>{"write wrong", "write wrong"}));
-    EXPECT_EQ(ForegroundInfo.ExeName, "game.exe");
-    EXPECT_EQ(ForegroundInfo.WindowHandle, 3u);
+    EXPECT_EQ(std::count(trace_.begin(), trace_.end(), "write wrong: the database refused the sample"), 1);
+    EXPECT_EQ(std::count(trace_.begin(), trace_.end(), "write wrong: connection shut down"), 1);
+    EXPECT_EQ(Last().ExeName, "game.exe");
+    EXPECT_EQ(Last().WindowHandle, 3u);
     EXPECT_EQ(handOvers_, 2);
-    EXPECT_FALSE(stopped);
+    EXPECT_EQ(stops, 0);
+
+    // Ticks that come while the box is open (its loop runs the timers) trace and hand over, but show no
+    // second box over it.
+    sinks_.showMessage = [this](const std::string& m) {
+        messages_.push_back(m);
+        int inner = 0;
+        Tick(inner);
+        Tick(inner);
+    };
+    Renew();
+    messages_.clear();
+    Tick(stops);
+    EXPECT_EQ(messages_, (std::vector<std::string>{"write wrong"}));
+    EXPECT_EQ(handOvers_, 5);
 }
 
 TEST_F(SamplerTest, UnwritableTraceFileDoesNotStopSampling) {
@@ -246,25 +289,25 @@ TEST_F(SamplerTest, UnwritableTraceFileDoesNotStopSampling) {
 #endif
     // A folder in place of the file: it cannot be opened for appending, whoever runs the test.
     fs::create_directory(dir_ / "logd.txt");
-    EXPECT_FALSE(WriteTraceLog("lost"));
+    EXPECT_FALSE(WriteTraceLog(TracePath(), "lost"));
 
     fake_->AddProcess(9, "game.exe");
     fake_->AddWindow(3, "game", 9);
-    SamplerHooks realTrace = hooks_;
-    realTrace.trace = SamplerHooks().trace; // the real file writer
-    bool stopped = false;
+    sinks_.trace = FileTrace();
+    int stops = 0;
 
-    RunSamplingTick(realTrace, [&] { stopped = true; });
+    Tick(stops);
 
-    EXPECT_FALSE(stopped);
+    EXPECT_EQ(stops, 0);
     ASSERT_EQ(stored_.size(), 1u);
     EXPECT_EQ(stored_[0].processName, "game.exe");
     EXPECT_EQ(handOvers_, 1);
 
     // A trace writer that throws is swallowed the same way.
-    realTrace.trace = [](const std::string&) { throw std::runtime_error("disk full"); };
-    RunSamplingTick(realTrace, [&] { stopped = true; });
-    EXPECT_FALSE(stopped);
+    sinks_.trace = [](const std::string&) { throw std::runtime_error("disk full"); };
+    Renew();
+    Tick(stops);
+    EXPECT_EQ(stops, 0);
     EXPECT_EQ(stored_.size(), 2u);
     EXPECT_EQ(handOvers_, 2);
 }
@@ -274,14 +317,13 @@ TEST_F(SamplerTest, TraceFileGetsTwoLinesPerEntryAndIsAppended) {
     GTEST_SKIP() << "the trace file lies at a fixed place on Windows";
 #endif
     std::ofstream(dir_ / "logd.txt", std::ios::binary) << "old\n";
-    EXPECT_EQ(TraceFilePath(), dir_.string() + "/logd.txt");
+    EXPECT_EQ(vh::platform::ThisProcessLocations().traceFile, dir_.string() + "/logd.txt");
 
     fake_->AddProcess(2, "a.exe");
     fake_->AddProcess(9, vh::text::Utf8ToGbk("游戏.exe"));
     fake_->AddWindow(3, vh::text::Utf8ToGbk("游戏"), 9);
-    SamplerHooks realTrace = hooks_;
-    realTrace.trace = SamplerHooks().trace;
-    TakeSample(realTrace);
+    sinks_.trace = FileTrace();
+    TakeSample();
 
     const std::string caption = vh::text::Utf8ToGbk("游戏");
     EXPECT_EQ(TraceFileText(), "old\n"
@@ -309,12 +351,12 @@ TEST_F(SamplerTest, FullTraceFileMovesToTheOldOneAndStartsAfresh) {
     fs::resize_file(dir_ / "logd.txt", limit - entry.size());
 
     // Exactly up to the limit: appended.
-    EXPECT_TRUE(WriteTraceLog("x"));
+    EXPECT_TRUE(WriteTraceLog(TracePath(), "x"));
     EXPECT_EQ(fs::file_size(dir_ / "logd.txt"), limit);
     EXPECT_EQ(fs::file_size(dir_ / "logd.old.txt"), 5u);
 
     // One byte past it: the full file becomes the old one, the entry starts a new file.
-    EXPECT_TRUE(WriteTraceLog("y"));
+    EXPECT_TRUE(WriteTraceLog(TracePath(), "y"));
     EXPECT_EQ(TraceFileText(), "9:05:03\ny\n");
     ASSERT_EQ(fs::file_size(dir_ / "logd.old.txt"), limit);
     std::ifstream old(dir_ / "logd.old.txt", std::ios::binary);
@@ -326,7 +368,7 @@ TEST_F(SamplerTest, FullTraceFileMovesToTheOldOneAndStartsAfresh) {
     old.read(tail.data(), static_cast<std::streamsize>(tail.size()));
     EXPECT_EQ(tail, entry);
 
-    EXPECT_TRUE(WriteTraceLog("z"));
+    EXPECT_TRUE(WriteTraceLog(TracePath(), "z"));
     EXPECT_EQ(TraceFileText(), "9:05:03\ny\n9:05:03\nz\n");
     EXPECT_EQ(fs::file_size(dir_ / "logd.old.txt"), limit);
 }
@@ -337,12 +379,12 @@ TEST_F(SamplerTest, ErrorDuringTickStopsTheTimerSilently) {
     int stops = 0;
 
     fake_->failEnum = true;
-    RunSamplingTick(hooks_, [&] { ++stops; });
+    Tick(stops);
     EXPECT_EQ(stops, 1);
 
     fake_->failEnum = false;
     fake_->failCaption = true;
-    RunSamplingTick(hooks_, [&] { ++stops; });
+    Tick(stops);
     EXPECT_EQ(stops, 2);
     EXPECT_TRUE(stored_.empty());
     EXPECT_EQ(handOvers_, 0);
@@ -350,8 +392,9 @@ TEST_F(SamplerTest, ErrorDuringTickStopsTheTimerSilently) {
 
     // An error in the hand-over's handler ends the tick the same way, after the row was stored.
     fake_->failCaption = false;
-    hooks_.handOver = [] { throw std::runtime_error("handler failed"); };
-    RunSamplingTick(hooks_, [&] { ++stops; });
+    sinks_.dealWithUnwork = [](const TForegroundInfo&) { throw std::runtime_error("handler failed"); };
+    Renew();
+    Tick(stops);
     EXPECT_EQ(stops, 3);
     EXPECT_EQ(stored_.size(), 1u);
 
@@ -361,7 +404,7 @@ TEST_F(SamplerTest, ErrorDuringTickStopsTheTimerSilently) {
     const char* display = std::getenv("DISPLAY");
     const std::string saved = display ? display : "";
     setenv("DISPLAY", ":119.99", 1);
-    RunSamplingTick(hooks_, [&] { ++stops; });
+    Tick(stops);
     EXPECT_EQ(stops, 4);
     if (display)
         setenv("DISPLAY", saved.c_str(), 1);

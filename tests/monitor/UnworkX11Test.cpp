@@ -41,13 +41,14 @@ TEST_F(UnworkX11, ModeOneClosesTheSampledWindowWithoutANotice) {
     auto client = vh::test::StartTestClient(*x_, {"--window", "--title", "game"});
     ASSERT_EQ(client.windows.size(), 1u);
     settings_.WriteNumber("system", "unwork", 1);
-    ForegroundInfo = {"vh_x11client", "game", client.windows[0], static_cast<std::uint32_t>(client.child.Pid())};
+    const TForegroundInfo sample{"vh_x11client", "game", client.windows[0],
+                                 static_cast<std::uint32_t>(client.child.Pid())};
 
     TfrmDealUnwork notice;
     TUnworkHandler handler(settings_, notice);
     int told = -1;
     handler.SetModeListener([&](int m) { told = m; });
-    handler.DealWithUnwork();
+    handler.DealWithUnwork(sample);
     EXPECT_EQ(told, 1);
     EXPECT_FALSE(notice.isVisible());
     // The client ends when its last window is closed.
@@ -58,12 +59,13 @@ TEST_F(UnworkX11, AHungTargetDoesNotStallTheCheck) {
     auto client = vh::test::StartTestClient(*x_, {"--ignore-close", "--window", "--title", "stuck"});
     ASSERT_EQ(client.windows.size(), 1u);
     settings_.WriteNumber("system", "unwork", 1);
-    ForegroundInfo = {"vh_x11client", "stuck", client.windows[0], static_cast<std::uint32_t>(client.child.Pid())};
+    const TForegroundInfo sample{"vh_x11client", "stuck", client.windows[0],
+                                 static_cast<std::uint32_t>(client.child.Pid())};
     TfrmDealUnwork notice;
     TUnworkHandler handler(settings_, notice);
     handler.SetCloseTimeout(std::chrono::milliseconds(300));
     const auto start = std::chrono::steady_clock::now();
-    handler.CheckNonWorkProgram();
+    handler.CheckNonWorkProgram(sample);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
     EXPECT_TRUE(client.child.Running());
 }
@@ -78,8 +80,7 @@ TEST_F(UnworkX11, CloseProgramKillsOnlyTheSampledProcess) {
     TfrmDealUnwork notice;
     TUnworkHandler handler(settings_, notice);
     const auto raise = [&](const std::string& exe, const vh::DateTime& at) {
-        ForegroundInfo = {exe, "chat", client.windows[0], pid, at};
-        handler.CheckNonWorkProgram();
+        handler.CheckNonWorkProgram({exe, "chat", client.windows[0], pid, at});
         ASSERT_TRUE(notice.isVisible());
         EXPECT_EQ(notice.ProcessId(), pid);
     };

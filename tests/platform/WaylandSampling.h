@@ -1,6 +1,6 @@
 #pragma once
 // One tick of the real sampler through the window system in place, with the database and the hand-over left
-// out: what it would store and trace.
+// out: what it would store and trace, and the sample.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +8,7 @@
 
 #include "monitor/Sampler.h"
 #include "platform/Text.h"
+#include "support/SamplingRecorder.h"
 
 namespace vh::test {
 
@@ -15,18 +16,19 @@ struct Sampled {
     bool taken = false;
     std::string caption, exeName;
     std::vector<std::string> trace;
+    TForegroundInfo sample;
 };
 
 inline Sampled Sample() {
+    SamplingRecorder recorder;
     Sampled s;
-    SamplerHooks hooks;
-    hooks.insertSample = [&](const std::string&, const std::string& c, const std::string& p, const std::string&) {
-        s.taken = true;
-        s.caption = c;
-        s.exeName = p;
-    };
-    hooks.trace = [&](const std::string& m) { s.trace.push_back(m); };
-    TakeSample(hooks);
+    s.taken = recorder.Take();
+    if (s.taken) {
+        s.caption = recorder.rows.back().caption;
+        s.exeName = recorder.rows.back().processName;
+    }
+    s.trace = recorder.trace;
+    s.sample = recorder.Last();
     return s;
 }
 
@@ -36,7 +38,7 @@ inline void ExpectSampleOf(const Sampled& s, int pid, const std::string& caption
     ASSERT_TRUE(s.taken);
     EXPECT_EQ(s.caption, text::Utf8ToGbk(caption));
     EXPECT_EQ(s.exeName, exeName);
-    EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(pid));
+    EXPECT_EQ(s.sample.ProcessId, static_cast<std::uint32_t>(pid));
     const std::string walked = ",proid:" + std::to_string(pid) + "name:" + s.caption;
     ASSERT_GE(s.trace.size(), 2u);
     for (std::size_t i = 0; i + 2 < s.trace.size(); ++i)
@@ -49,10 +51,7 @@ inline void ExpectSampleOf(const Sampled& s, int pid, const std::string& caption
 // and with no sample taken yet.
 class DesktopSampling : public ::testing::Test {
 protected:
-    void SetUp() override {
-        vh::platform::SetWindowSystem(vh::platform::CreateWindowSystem());
-        ForegroundInfo = TForegroundInfo{};
-    }
+    void SetUp() override { vh::platform::SetWindowSystem(vh::platform::CreateWindowSystem()); }
     void TearDown() override { vh::platform::SetWindowSystem(nullptr); }
 };
 

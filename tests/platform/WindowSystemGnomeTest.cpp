@@ -96,8 +96,9 @@ TEST_F(GnomeSampling, OurNoticesAreNotTheSample) {
 TEST_F(GnomeSampling, TheCloseRequestEndsTheClientInFront) {
     XChild closing = gnome_->SpawnClient({"foot", "--app-id", "vhclose", "--title", "close me 终端", "sleep", "600"});
     ASSERT_TRUE(gnome_->Activate("close me 终端"));
-    ASSERT_EQ(Sample().caption, Gbk("close me 终端"));
-    const vh::platform::WindowId w = ForegroundInfo.WindowHandle;
+    const vh::test::Sampled sampled = Sample();
+    ASSERT_EQ(sampled.caption, Gbk("close me 终端"));
+    const vh::platform::WindowId w = sampled.sample.WindowHandle;
 
     auto& ws = vh::platform::TheWindowSystem();
     EXPECT_TRUE(ws.RequestClose(w, 10s));

@@ -16,6 +16,7 @@
 using namespace std::chrono_literals;
 using vh::test::KWinFixture;
 using vh::test::Sample;
+using vh::test::Sampled;
 using vh::test::WaitUntil;
 using vh::test::XChild;
 
@@ -33,14 +34,16 @@ TEST(KWinSampling, TheActiveWindowIsTheSampleAndClosesOnRequest) {
     // foot cannot run here: KWin's virtual output has no physical size, and foot divides by it.
     XChild first = kwin.SpawnClient({"gtk3-widget-factory"});
     ASSERT_TRUE(WaitUntil([&] { return Sample().exeName == "gtk3-widget-factory"; }, 20s));
-    const std::string firstCaption = Sample().caption;
+    const Sampled firstSample = Sample();
+    const std::string firstCaption = firstSample.caption;
     EXPECT_EQ(firstCaption, "gtk3-widget-factory");
-    EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(first.Pid()));
+    EXPECT_EQ(firstSample.sample.ProcessId, static_cast<std::uint32_t>(first.Pid()));
 
     XChild second = kwin.SpawnClient({"gtk4-widget-factory"});
     ASSERT_TRUE(WaitUntil([&] { return Sample().exeName == "gtk4-widget-factory"; }, 20s));
-    EXPECT_EQ(Sample().caption, "GTK Widget Factory");
-    EXPECT_EQ(ForegroundInfo.ProcessId, static_cast<std::uint32_t>(second.Pid()));
+    const Sampled secondSample = Sample();
+    EXPECT_EQ(secondSample.caption, "GTK Widget Factory");
+    EXPECT_EQ(secondSample.sample.ProcessId, static_cast<std::uint32_t>(second.Pid()));
 
     // The user turns back to the first window.
     ASSERT_TRUE(kwin.RunScript("var list = workspace.clientList();"
@@ -48,9 +51,10 @@ TEST(KWinSampling, TheActiveWindowIsTheSampleAndClosesOnRequest) {
                                "  if (list[i].pid == " +
                                std::to_string(first.Pid()) + ") workspace.activeClient = list[i];"));
     ASSERT_TRUE(WaitUntil([&] { return Sample().exeName == "gtk3-widget-factory"; }, 20s));
-    EXPECT_EQ(Sample().caption, firstCaption);
+    const Sampled again = Sample();
+    EXPECT_EQ(again.caption, firstCaption);
 
-    EXPECT_TRUE(ws.RequestClose(ForegroundInfo.WindowHandle, 10s));
+    EXPECT_TRUE(ws.RequestClose(again.sample.WindowHandle, 10s));
     EXPECT_TRUE(first.WaitExit(10s)) << "the first program did not end";
     EXPECT_TRUE(second.Running());
     vh::platform::SetWindowSystem(nullptr);

@@ -184,7 +184,7 @@ TEST_F(SwaySampling, TheCloseRequestEndsTheFocusedClient) {
     Focus("app_id=vhclose");
     const Sampled s = Sample();
     ASSERT_EQ(s.caption, "close \"me\" \\ \\u0041 ?");
-    const vh::platform::WindowId w = ForegroundInfo.WindowHandle;
+    const vh::platform::WindowId w = s.sample.WindowHandle;
 
     auto& ws = vh::platform::TheWindowSystem();
     EXPECT_TRUE(ws.RequestClose(w, 10s));

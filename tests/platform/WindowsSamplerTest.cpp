@@ -53,13 +53,15 @@ protected:
         vh::platform::SetWindowSystem(vh::platform::CreateWindowSystem());
         const std::string exe = vh::platform::ExecutablePath();
         exeName = exe.substr(exe.find_last_of("\\/") + 1);
-        hooks.insertSample = [this](const std::string& t, const std::string& c, const std::string& e,
-                                    const std::string& d) {
-            stored.push_back({t, c, e, d});
+        SamplerSinks sinks;
+        sinks.store = [this](const std::string& t, const TForegroundInfo& sample) {
+            stored.push_back({t, sample.Caption, sample.ExeName, ""});
+            return TWriteResult::Done;
         };
-        hooks.showMessage = [](const std::string&) {};
-        hooks.handOver = [this] { ++handOvers; };
-        hooks.trace = [this](const std::string& m) { traces.push_back(m); };
+        sinks.dealWithUnwork = [this](const TForegroundInfo&) { ++handOvers; };
+        sinks.trace = [this](const std::string& m) { traces.push_back(m); };
+        sampler = std::make_unique<TSampler>(
+            []() -> vh::platform::WindowSystem& { return vh::platform::TheWindowSystem(); }, sinks);
     }
     void TearDown() override {
         for (HWND h : windows)
@@ -84,12 +86,12 @@ protected:
     Stored SampleOnce() {
         stored.clear();
         traces.clear();
-        TakeSample(hooks);
+        sampler->TakeSample();
         EXPECT_EQ(stored.size(), 1u);
         return stored.empty() ? Stored{} : stored.back();
     }
 
-    SamplerHooks hooks;
+    std::unique_ptr<TSampler> sampler;
     std::vector<Stored> stored;
     std::vector<std::string> traces;
     int handOvers = 0;
@@ -106,9 +108,10 @@ TEST_F(WindowsSampler, TakesTheTopCandidateAndPassesOverTheOthers) {
     EXPECT_EQ(s.exe, exeName);
     EXPECT_EQ(s.description, "");
     EXPECT_EQ(s.time.size(), 19u);
-    EXPECT_EQ(ForegroundInfo.WindowHandle, static_cast<vh::platform::WindowId>(reinterpret_cast<std::uintptr_t>(main)));
-    EXPECT_EQ(ForegroundInfo.ProcessId, GetCurrentProcessId());
-    EXPECT_EQ(ForegroundInfo.ExeName, exeName);
+    EXPECT_EQ(sampler->ForegroundInfo().WindowHandle,
+              static_cast<vh::platform::WindowId>(reinterpret_cast<std::uintptr_t>(main)));
+    EXPECT_EQ(sampler->ForegroundInfo().ProcessId, GetCurrentProcessId());
+    EXPECT_EQ(sampler->ForegroundInfo().ExeName, exeName);
     EXPECT_EQ(handOvers, 1);
 
     // Each of these lies above the main window and is no candidate.
@@ -181,12 +184,12 @@ TEST_F(WindowsSampler, NoCandidateStoresNothing) {
     bool any = false;
     auto& ws = vh::platform::TheWindowSystem();
     ws.EnumTopWindows([&](vh::platform::WindowId w) {
-        any = any || (!ws.HasOwner(w) && ws.IsVisible(w) && IsCandidateWindow(w));
+        any = any || (!ws.HasOwner(w) && ws.IsVisible(w) && IsCandidateWindow(ws, w));
         return true;
     });
     if (any)
         GTEST_SKIP() << "another program shows a candidate window in this session";
-    TakeSample(hooks);
+    sampler->TakeSample();
     EXPECT_TRUE(stored.empty());
     EXPECT_EQ(handOvers, 0);
 }

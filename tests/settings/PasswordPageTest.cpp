@@ -97,7 +97,7 @@ TEST_F(PasswordPage, ApplyChangesThePasswordAndShowsTheMainPage) {
     Type("qwhmzt", QString::fromUtf8(" 新密码 "), QString::fromUtf8(" 新密码 "));
     page.btn14->click();
     EXPECT_EQ(Notices(), (Strings{"信息|密码成功设定"}));
-    EXPECT_EQ(host.shownPages, (std::vector<QString>{"RTSTSMain"}));
+    EXPECT_EQ(host.shownPages, (std::vector<vh::Page>{vh::Page::Main}));
     EXPECT_EQ(settings.ReadText("Security", "Passwd", ""), PasswordHash(vh::text::Utf8ToGbk(" 新密码 ")));
     EXPECT_EQ(page.edt4->text(), "qwhmzt");
 }

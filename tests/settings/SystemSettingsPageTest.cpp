@@ -18,12 +18,12 @@
 #include "platform/Text.h"
 #include "settings/SettingsAccessor.h"
 #include "settings/SystemSettingsPage.h"
+#include "settings/TimerSettings.h"
 #include "support/ErrorCapture.h"
 #include "support/FakePageHost.h"
 #include "support/QtApp.h"
 #include "support/TempFolder.h"
 #include "toolkit/TTimer.h"
-#include "update/Tips.h"
 
 namespace fs = std::filesystem;
 
@@ -40,8 +40,8 @@ protected:
         config_ = dir_ + "/Config.ini";
         settings_.SetSettingsPath(config_);
         page_ = std::make_unique<TSystemSettingsPage>(host_, settings_, nullptr);
-        TipList.clear();
-        TipIndex = 0;
+        // As the assembly wires them: the timers follow what the page writes.
+        FollowTimerSettings(settings_, host_);
     }
     void TearDown() override {
         page_.reset();
@@ -69,7 +69,7 @@ protected:
 };
 
 TEST_F(SystemSettingsPageTest, PageCarriesItsNamesAndCaptions) {
-    EXPECT_EQ(page_->objectName(), "RTSTSSysSetting");
+    EXPECT_EQ(page_->objectName(), vh::PageName(vh::Page::SystemSetting));
     const std::pair<const char*, const char*> boxes[] = {
         {"suiCboxAutoRun", "系统启动时自动运行"},
         {"suiCboxAutoMinimize", "软件登录后自动最小化"},
@@ -128,9 +128,9 @@ TEST_F(SystemSettingsPageTest, ApplyStoresThePageAndPutsItIntoEffect) {
     EXPECT_EQ(Value("Security", "ExitPasswd"), "0");
     EXPECT_EQ(Value("OtherSettings", "AutoUpdate"), "1");
     EXPECT_EQ(Value("OtherSettings", "TipInterval"), "30");
-    EXPECT_TRUE(host_.Timer("tmrUpdate").IsActive());
-    EXPECT_TRUE(host_.Timer("tmrTips").IsActive());
-    EXPECT_EQ(host_.Timer("tmrTips").Interval(), 30000);
+    EXPECT_TRUE(host_.TimerOf(vh::Timer::Update).IsActive());
+    EXPECT_TRUE(host_.TimerOf(vh::Timer::Tips).IsActive());
+    EXPECT_EQ(host_.TimerOf(vh::Timer::Tips).Interval(), 30000);
     ASSERT_EQ(host_.notices.size(), 1u);
     EXPECT_EQ(host_.notices[0].caption, G("信息"));
     EXPECT_EQ(host_.notices[0].text, G("所做设定已生效."));
@@ -146,8 +146,8 @@ TEST_F(SystemSettingsPageTest, ApplyStoresThePageAndPutsItIntoEffect) {
     page_->scb2->setChecked(false);
     page_->suiCboxAutoRun->setChecked(false);
     Click(page_->btn11);
-    EXPECT_FALSE(host_.Timer("tmrUpdate").IsActive());
-    EXPECT_FALSE(host_.Timer("tmrUpdate").Enabled());
+    EXPECT_FALSE(host_.TimerOf(vh::Timer::Update).IsActive());
+    EXPECT_FALSE(host_.TimerOf(vh::Timer::Update).Enabled());
     EXPECT_EQ(Value("OtherSettings", "AutoUpdate"), "0");
     EXPECT_EQ(Value("System", "AutoRun"), "0");
     EXPECT_FALSE(vh::platform::AutorunEntryExists());
@@ -190,7 +190,7 @@ TEST_F(SystemSettingsPageTest, IntervalThatIsNoIntegerStopsAfterTheSwitches) {
         std::ofstream(config_, std::ios::trunc) << "[OtherSettings]\nTipInterval=45\n";
         host_.notices.clear();
         errors_.clear();
-        vh::TTimer& tips = host_.Timer("tmrTips");
+        vh::TTimer& tips = host_.TimerOf(vh::Timer::Tips);
         tips.SetInterval(45000);
         tips.Start();
         page_->LoadSystemSettings();
@@ -206,7 +206,7 @@ TEST_F(SystemSettingsPageTest, IntervalThatIsNoIntegerStopsAfterTheSwitches) {
         // Steps before the conversion stay done.
         EXPECT_EQ(Value("System", "AutoRun"), "1");
         EXPECT_EQ(Value("OtherSettings", "AutoUpdate"), "0");
-        EXPECT_FALSE(host_.Timer("tmrUpdate").Enabled());
+        EXPECT_FALSE(host_.TimerOf(vh::Timer::Update).Enabled());
     }
 }
 
@@ -245,9 +245,8 @@ TEST_F(SystemSettingsPageTest, UnwritableSettingsFileEndsTheApplyWithItsError) {
 }
 
 TEST_F(SystemSettingsPageTest, IntervalZeroOrBelowShowsNoTip) {
-    TipList = {"A", "B"};
     int ticks = 0;
-    vh::TTimer& tips = host_.Timer("tmrTips");
+    vh::TTimer& tips = host_.TimerOf(vh::Timer::Tips);
     QObject::connect(&tips, &vh::TTimer::OnTimer, [&] { ++ticks; });
     for (const char* text : {"0", "-5"}) {
         SCOPED_TRACE(text);
@@ -261,15 +260,16 @@ TEST_F(SystemSettingsPageTest, IntervalZeroOrBelowShowsNoTip) {
         while (clock.elapsed() < 300)
             QApplication::processEvents(QEventLoop::AllEvents, 20);
         EXPECT_EQ(ticks, 0);
-        EXPECT_EQ(TipIndex, 0);
     }
 }
 
 TEST_F(SystemSettingsPageTest, NewIntervalKeepsTheRotationWhereItWas) {
-    TipList = {"A", "B", "C"};
+    // The rotation lives beside the timer (the assembly's tips); only the timer restarts.
+    const std::vector<std::string> rotation = {"A", "B", "C"};
+    std::size_t next = 0;
     std::vector<std::string> shown;
-    vh::TTimer& tips = host_.Timer("tmrTips");
-    QObject::connect(&tips, &vh::TTimer::OnTimer, [&] { shown.push_back(ShowNextTip()); });
+    vh::TTimer& tips = host_.TimerOf(vh::Timer::Tips);
+    QObject::connect(&tips, &vh::TTimer::OnTimer, [&] { shown.push_back(rotation[next++ % rotation.size()]); });
     emit tips.OnTimer();
     emit tips.OnTimer();
     page_->LoadSystemSettings();
@@ -285,7 +285,7 @@ TEST_F(SystemSettingsPageTest, NewIntervalKeepsTheRotationWhereItWas) {
 
 TEST_F(SystemSettingsPageTest, PasswordButtonOpensThePasswordPage) {
     Click(page_->btn16);
-    EXPECT_EQ(host_.openedPages, (std::vector<QString>{"RTSTabSheet3"}));
+    EXPECT_EQ(host_.openedPages, (std::vector<vh::Page>{vh::Page::Password}));
     EXPECT_TRUE(host_.notices.empty());
 }
 

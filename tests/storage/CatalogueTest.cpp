@@ -10,150 +10,92 @@ namespace {
 
 using vh::text::Utf8ToGbk;
 
+// Writes that the test needs to go through.
+void Write(TWriteResult r) {
+    ASSERT_EQ(r, TWriteResult::Done);
+}
+
 class Catalogue : public ::testing::Test {
 protected:
     vh::test::TestDatabase db;
 
-    TStringList Programs(const std::string& lowest) {
-        TStringList list;
-        TDBFunc::ListPrograms(list, lowest);
-        return list;
-    }
-    TStringList WorkProcesses() {
-        std::optional<TStringList> list;
-        TDBFunc::ListWorkProcesses(list);
-        return list.value_or(TStringList{"<none>"});
-    }
+    static TStringList Programs(std::int16_t lowest) { return TDBFunc::ListPrograms(lowest).rows; }
+    static TStringList WorkProcesses() { return TDBFunc::ListWorkProcesses().rows; }
     std::vector<std::vector<std::string>> Rows() {
         return db.Sql().Rows("select processname, programname, programdes, bnormal from tprogram order by processname");
     }
 };
 
 TEST_F(Catalogue, EmptyCatalogueListsNothing) {
-    TStringList list{"left over"};
-    EXPECT_FALSE(TDBFunc::ListPrograms(list, "0"));
-    EXPECT_TRUE(list.empty());
-    EXPECT_TRUE(WorkProcesses().empty());
+    EXPECT_EQ(TDBFunc::ListPrograms(0).outcome, TReadOutcome::NoRows);
+    EXPECT_EQ(TDBFunc::ListWorkProcesses().outcome, TReadOutcome::NoRows);
 }
 
 TEST_F(Catalogue, NewEntryIsSelectableNotWork) {
-    TDBFunc::InsertProgram("winword.exe", "Word", Utf8ToGbk("文字处理"));
-    EXPECT_EQ(Programs("0"), (TStringList{"Word"}));
-    TStringList work;
-    EXPECT_FALSE(TDBFunc::ListPrograms(work, "1"));
-    EXPECT_TRUE(work.empty());
+    Write(TDBFunc::InsertProgram("winword.exe", "Word", Utf8ToGbk("文字处理")));
+    EXPECT_EQ(Programs(0), (TStringList{"Word"}));
+    EXPECT_EQ(TDBFunc::ListPrograms(1).outcome, TReadOutcome::NoRows);
     EXPECT_TRUE(WorkProcesses().empty());
     EXPECT_EQ(Rows(), (std::vector<std::vector<std::string>>{{"winword.exe", "Word", Utf8ToGbk("文字处理"), "0"}}));
 }
 
 TEST_F(Catalogue, StateChangesByProgramName) {
-    TDBFunc::InsertProgram("winword.exe", "Word", "");
-    TDBFunc::InsertProgram("qq.exe", "QQ", "");
-    TDBFunc::SetProgramState(1, "Word");
-    EXPECT_EQ(Programs("1"), (TStringList{"Word"}));
-    EXPECT_EQ(Programs("0").size(), 2u);
+    Write(TDBFunc::InsertProgram("winword.exe", "Word", ""));
+    Write(TDBFunc::InsertProgram("qq.exe", "QQ", ""));
+    Write(TDBFunc::SetProgramState(1, "Word"));
+    EXPECT_EQ(Programs(1), (TStringList{"Word"}));
+    EXPECT_EQ(Programs(0).size(), 2u);
     EXPECT_EQ(WorkProcesses(), (TStringList{"winword.exe"}));
 
     // A state above 1 counts for "at least 1" but not for "equal to 1".
-    TDBFunc::SetProgramState(2, "QQ");
-    EXPECT_EQ(Programs("1").size(), 2u);
+    Write(TDBFunc::SetProgramState(2, "QQ"));
+    EXPECT_EQ(Programs(1).size(), 2u);
+    EXPECT_EQ(Programs(-5).size(), 2u);
     EXPECT_EQ(WorkProcesses(), (TStringList{"winword.exe"}));
 
-    TDBFunc::SetProgramState(0, "Word");
-    TDBFunc::SetProgramState(0, "QQ");
-    EXPECT_TRUE(Programs("1").empty());
-    // An unknown name changes nothing and says nothing.
-    EXPECT_NO_THROW(TDBFunc::SetProgramState(1, "nobody"));
-    EXPECT_TRUE(Programs("1").empty());
+    Write(TDBFunc::SetProgramState(0, "Word"));
+    Write(TDBFunc::SetProgramState(0, "QQ"));
+    EXPECT_TRUE(Programs(1).empty());
+    // An unknown name changes nothing and is no refusal.
+    EXPECT_EQ(TDBFunc::SetProgramState(1, "nobody"), TWriteResult::Done);
+    EXPECT_TRUE(Programs(1).empty());
 }
 
-TEST_F(Catalogue, UpdateByProcessNameKeepsStateAndKey) {
-    TDBFunc::InsertProgram("winword.exe", "Word", "old");
-    TDBFunc::SetProgramState(1, "Word");
-    TDBFunc::UpdateProgram("winword.exe", "Microsoft Word", "new");
+TEST_F(Catalogue, UpdateAndDeleteByProcessNameKeepStateAndKey) {
+    Write(TDBFunc::InsertProgram("winword.exe", "Word", "old"));
+    Write(TDBFunc::InsertProgram("qq.exe", "QQ", ""));
+    Write(TDBFunc::SetProgramState(1, "Word"));
+    Write(TDBFunc::UpdateProgram("winword.exe", "Microsoft Word", "new"));
+    Write(TDBFunc::DeleteProgram("qq.exe"));
     EXPECT_EQ(Rows(), (std::vector<std::vector<std::string>>{{"winword.exe", "Microsoft Word", "new", "1"}}));
-    EXPECT_EQ(Programs("1"), (TStringList{"Microsoft Word"}));
+    EXPECT_EQ(Programs(1), (TStringList{"Microsoft Word"}));
     // An unknown process name changes nothing.
-    TDBFunc::UpdateProgram("other.exe", "X", "y");
+    Write(TDBFunc::UpdateProgram("other.exe", "X", "y"));
+    Write(TDBFunc::DeleteProgram("missing.exe"));
     EXPECT_EQ(Rows().size(), 1u);
 }
 
-TEST_F(Catalogue, DeleteByProcessName) {
-    TDBFunc::InsertProgram("winword.exe", "Word", "");
-    TDBFunc::InsertProgram("qq.exe", "QQ", "");
-    TDBFunc::DeleteProgram("qq.exe");
-    EXPECT_EQ(Programs("0"), (TStringList{"Word"}));
-    TDBFunc::DeleteProgram("missing.exe");
-    EXPECT_EQ(Programs("0"), (TStringList{"Word"}));
-}
-
 TEST_F(Catalogue, LookUp) {
-    TDBFunc::InsertProgram("winword.exe", "Word", Utf8ToGbk("写作"));
-    std::string process, description;
-    ASSERT_TRUE(Programs("0").size() == 1u);
-    EXPECT_TRUE(TDBFunc::GetProgramInfo("Word", process, description));
-    EXPECT_EQ(process, "winword.exe");
-    EXPECT_EQ(description, Utf8ToGbk("写作"));
-
-    // Unknown: success, outputs untouched.
-    process = "keep";
-    description = "keep too";
-    EXPECT_TRUE(TDBFunc::GetProgramInfo("Excel", process, description));
-    EXPECT_EQ(process, "keep");
-    EXPECT_EQ(description, "keep too");
-}
-
-TEST_F(Catalogue, BlankLookUpRunsNoQuery) {
-    TDBFunc::InsertProgram("winword.exe", "Word", "");
-    ASSERT_FALSE(db.Module().fibtrans1.Active()); // the write committed
-    std::string process = "keep", description = "keep";
-    EXPECT_FALSE(TDBFunc::GetProgramInfo(" \t ", process, description));
-    EXPECT_FALSE(TDBFunc::GetProgramInfo("", process, description));
-    EXPECT_EQ(process, "keep");
-    EXPECT_EQ(description, "keep");
-    EXPECT_FALSE(db.Module().fibtrans1.Active()); // a query would have started it
-}
-
-TEST_F(Catalogue, LookUpRightAfterAWriteFindsTheEntry) {
-    // The entry was just added and nothing has refilled a list: the look-up must still see it.
-    TDBFunc::InsertProgram("winword.exe", "Word", "d");
+    // Right after the write, before any list has been refilled: the look-up must still see the entry.
+    Write(TDBFunc::InsertProgram("winword.exe", "Word", Utf8ToGbk("写作")));
     ASSERT_FALSE(db.Module().fibtrans1.Active());
-    std::string process, description;
-    EXPECT_TRUE(TDBFunc::GetProgramInfo("Word", process, description));
-    EXPECT_EQ(process, "winword.exe");
-    EXPECT_EQ(description, "d");
-}
+    const TRead<TProgramInfo> found = TDBFunc::GetProgramInfo("Word");
+    ASSERT_EQ(found.outcome, TReadOutcome::Rows);
+    EXPECT_EQ(found.rows[0].processName, "winword.exe");
+    EXPECT_EQ(found.rows[0].description, Utf8ToGbk("写作"));
 
-TEST_F(Catalogue, WorkProcessListIsCreatedOrRefilled) {
-    TDBFunc::InsertProgram("winword.exe", "Word", "");
-    TDBFunc::SetProgramState(1, "Word");
-    std::optional<TStringList> created;
-    TDBFunc::ListWorkProcesses(created);
-    ASSERT_TRUE(created.has_value());
-    EXPECT_EQ(*created, (TStringList{"winword.exe"}));
+    EXPECT_EQ(TDBFunc::GetProgramInfo("Excel").outcome, TReadOutcome::NoRows);
 
-    std::optional<TStringList> given = TStringList{"stale.exe", "old.exe"};
-    TDBFunc::ListWorkProcesses(given);
-    EXPECT_EQ(*given, (TStringList{"winword.exe"}));
-}
-
-TEST_F(Catalogue, ListProgramsStateIsAValue) {
-    TDBFunc::InsertProgram("winword.exe", "Word", "");
-    TDBFunc::InsertProgram("qq.exe", "QQ", "");
-    TDBFunc::SetProgramState(1, "Word");
-    EXPECT_EQ(Programs(" 1 "), (TStringList{"Word"}));
-    EXPECT_EQ(Programs("-5").size(), 2u);
-    TStringList list{"left over"};
-    // Spliced into the select text, "1 or 1=1" would list every entry.
-    EXPECT_FALSE(TDBFunc::ListPrograms(list, "1 or 1=1"));
-    EXPECT_TRUE(list.empty());
-    EXPECT_FALSE(TDBFunc::ListPrograms(list, "x"));
-    EXPECT_FALSE(TDBFunc::ListPrograms(list, ""));
-    EXPECT_FALSE(TDBFunc::ListPrograms(list, "99999999999999999999"));
+    // A blank name runs no query (a query would have started the transaction).
+    Write(TDBFunc::InsertProgram("qq.exe", "QQ", ""));
+    ASSERT_FALSE(db.Module().fibtrans1.Active());
+    EXPECT_EQ(TDBFunc::GetProgramInfo(" \t ").outcome, TReadOutcome::Failed);
+    EXPECT_EQ(TDBFunc::GetProgramInfo("").outcome, TReadOutcome::Failed);
+    EXPECT_FALSE(db.Module().fibtrans1.Active());
 }
 
 TEST_F(Catalogue, RefusedWritesAreRolledBackAndSayWhy) {
-    EXPECT_EQ(TDBFunc::InsertProgram("winword.exe", "Word", "first"), TWriteResult::Done);
+    Write(TDBFunc::InsertProgram("winword.exe", "Word", "first"));
     const auto before = Rows();
 
     // The same process name, the same program name (trailing blanks do not make a new name), blank names.
@@ -170,10 +112,10 @@ TEST_F(Catalogue, RefusedWritesAreRolledBackAndSayWhy) {
     EXPECT_FALSE(db.Module().fibtrans1.Active());
 
     // Renaming onto another entry's program name is refused too; a long description as well.
-    EXPECT_EQ(TDBFunc::InsertProgram("qq.exe", "QQ", ""), TWriteResult::Done);
+    Write(TDBFunc::InsertProgram("qq.exe", "QQ", ""));
     EXPECT_EQ(TDBFunc::UpdateProgram("qq.exe", "Word", "x"), TWriteResult::ProgramNameExists);
     EXPECT_EQ(TDBFunc::UpdateProgram("qq.exe", "QQ", std::string(1001, 'd')), TWriteResult::TooLong);
-    EXPECT_EQ(Programs("0"), (TStringList{"Word", "QQ"}));
+    EXPECT_EQ(Programs(0), (TStringList{"Word", "QQ"}));
 
     // Nothing is left half-done: the next writes go through.
     EXPECT_EQ(TDBFunc::InsertProgram("excel.exe", "Excel", ""), TWriteResult::Done);
@@ -184,15 +126,11 @@ TEST_F(Catalogue, RefusedWritesAreRolledBackAndSayWhy) {
 }
 
 TEST_F(Catalogue, StateByProcessNameMarksThatEntryOnly) {
-    TDBFunc::InsertProgram("notepad.exe", "Editor", "text");
+    Write(TDBFunc::InsertProgram("notepad.exe", "Editor", "text"));
     // Another process's entry whose program name is what a window caption might say.
-    TDBFunc::InsertProgram("other.exe", "notepad.exe", "");
-    std::string name;
-    EXPECT_TRUE(TDBFunc::GetProgramByProcess("notepad.exe", name));
-    EXPECT_EQ(name, "Editor");
-    name = "keep";
-    EXPECT_FALSE(TDBFunc::GetProgramByProcess("missing.exe", name));
-    EXPECT_EQ(name, "keep");
+    Write(TDBFunc::InsertProgram("other.exe", "notepad.exe", ""));
+    EXPECT_EQ(TDBFunc::GetProgramByProcess("notepad.exe").rows, (TStringList{"Editor"}));
+    EXPECT_EQ(TDBFunc::GetProgramByProcess("missing.exe").outcome, TReadOutcome::NoRows);
 
     EXPECT_EQ(TDBFunc::SetProgramStateByProcess(1, "notepad.exe"), TWriteResult::Done);
     EXPECT_EQ(TDBFunc::SetProgramStateByProcess(1, "missing.exe"), TWriteResult::Failed);
@@ -202,26 +140,17 @@ TEST_F(Catalogue, StateByProcessNameMarksThatEntryOnly) {
 }
 
 TEST_F(Catalogue, ConnectionClosed) {
-    TDBFunc::InsertProgram("winword.exe", "Word", "");
+    Write(TDBFunc::InsertProgram("winword.exe", "Word", ""));
     db.CloseConnection();
-    TStringList list{"x"};
-    EXPECT_FALSE(TDBFunc::ListPrograms(list, "0"));
-    EXPECT_TRUE(list.empty());
-    std::string process = "keep", description = "keep";
-    EXPECT_FALSE(TDBFunc::GetProgramInfo("Word", process, description));
-    EXPECT_EQ(process, "keep");
+    EXPECT_EQ(TDBFunc::ListPrograms(0).outcome, TReadOutcome::Failed);
+    EXPECT_EQ(TDBFunc::GetProgramInfo("Word").outcome, TReadOutcome::Failed);
     // The writes cannot even start their transaction, and the roll-back that follows fails.
-    EXPECT_THROW(TDBFunc::InsertProgram("a.exe", "A", ""), std::exception);
-    EXPECT_THROW(TDBFunc::UpdateProgram("a.exe", "A", ""), std::exception);
-    EXPECT_THROW(TDBFunc::DeleteProgram("a.exe"), std::exception);
-    EXPECT_THROW(TDBFunc::SetProgramState(1, "A"), std::exception);
-    // The work-process list is neither created nor cleared.
-    std::optional<TStringList> none;
-    EXPECT_THROW(TDBFunc::ListWorkProcesses(none), std::exception);
-    EXPECT_FALSE(none.has_value());
-    std::optional<TStringList> given = TStringList{"old.exe"};
-    EXPECT_THROW(TDBFunc::ListWorkProcesses(given), std::exception);
-    EXPECT_EQ(*given, (TStringList{"old.exe"}));
+    EXPECT_THROW((void)TDBFunc::InsertProgram("a.exe", "A", ""), std::exception);
+    EXPECT_THROW((void)TDBFunc::UpdateProgram("a.exe", "A", ""), std::exception);
+    EXPECT_THROW((void)TDBFunc::DeleteProgram("a.exe"), std::exception);
+    EXPECT_THROW((void)TDBFunc::SetProgramState(1, "A"), std::exception);
+    // So does the work-process list's roll-back after its failed read.
+    EXPECT_THROW((void)TDBFunc::ListWorkProcesses(), std::exception);
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "storage/FbApi.h"
-#include "storage/uDBFunc.h"
 
 namespace {
 
@@ -38,16 +37,6 @@ TEST(StatementText, ClosedConnectionFailsInsteadOfCrashing) {
     EXPECT_THROW(m.st.Execute(), vh::fb::Error);
     EXPECT_THROW(m.tr.Rollback(), vh::fb::Error);
     EXPECT_THROW(m.tr.Commit(), vh::fb::Error);
-}
-
-TEST(FindInList, ComparesTrimmedTextExactly) {
-    const TStringList list{"qq.exe", " Word ", "word", "", "Word"};
-    EXPECT_EQ(TDBFunc::FindInList(list, "qq.exe"), 0);
-    EXPECT_EQ(TDBFunc::FindInList(list, "Word"), 1); // first of the equal items, blanks ignored
-    EXPECT_EQ(TDBFunc::FindInList(list, "\tword  "), 2);
-    EXPECT_EQ(TDBFunc::FindInList(list, "  "), 3);
-    EXPECT_EQ(TDBFunc::FindInList(list, "QQ.EXE"), -1); // letter case counts
-    EXPECT_EQ(TDBFunc::FindInList({}, "x"), -1);
 }
 
 } // namespace

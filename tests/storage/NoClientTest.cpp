@@ -20,20 +20,16 @@ TEST(NoClientLibrary, IsAnOpeningErrorNotACrash) {
         EXPECT_NE(errors[0].find("/nonexistent/varnholt/libfbclient.so.2"), std::string::npos) << errors[0];
         EXPECT_FALSE(module.Connected());
         EXPECT_THROW(TDBFunc(), std::runtime_error);
-        EXPECT_THROW(TDBFunc::InsertSample("2026-03-01 10:00:00", "x", "a.exe", ""), std::exception);
-        std::string from = "2026-03-01 00:00:00";
-        TDBFunc::QuerySamples(from, "2026-03-02 00:00:00");
-        EXPECT_EQ(from, "-2");
-        TStringList list;
-        EXPECT_FALSE(TDBFunc::ListPrograms(list, "0"));
+        EXPECT_THROW((void)TDBFunc::InsertSample("2026-03-01 10:00:00", "x", "a.exe", ""), std::exception);
+        EXPECT_EQ(TDBFunc::QuerySamples("2026-03-01 00:00:00", "2026-03-02 00:00:00").outcome, TReadOutcome::Failed);
+        EXPECT_EQ(TDBFunc::ListPrograms(0).outcome, TReadOutcome::Failed);
     }
 
     vh::fb::Client::SetLibraryPath("");
     TDMMain module;
     EXPECT_TRUE(module.Connected());
-    TDBFunc::InsertProgram("a.exe", "A", "");
-    TStringList list;
-    EXPECT_TRUE(TDBFunc::ListPrograms(list, "0"));
+    ASSERT_EQ(TDBFunc::InsertProgram("a.exe", "A", ""), TWriteResult::Done);
+    EXPECT_EQ(TDBFunc::ListPrograms(0).rows, (TStringList{"A"}));
 }
 
 } // namespace

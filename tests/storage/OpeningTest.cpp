@@ -14,8 +14,12 @@ using vh::test::TempAppDir;
 struct Started {
     std::vector<std::string> errors;
     TDMMain module{[this](const std::string& e) { errors.push_back(e); }};
-    ~Started() { DBFunc.reset(); }
 };
+
+// The fallback opening, as applying the schedule runs it.
+void OpenDatabase() {
+    TDBFunc opened;
+}
 
 std::string Notes(const std::string& path) {
     DirectSql sql(path);
@@ -32,10 +36,10 @@ TEST(Opening, StartupFileIsUsedAndFallbackNeverOpened) {
         EXPECT_TRUE(s.module.Connected());
         EXPECT_EQ(s.module.firbdbTime.DatabaseName(), app.Path("ABC.GDB"));
         EXPECT_EQ(TDMMain::Instance(), &s.module);
-        EXPECT_NO_THROW(DBFunc = std::make_unique<TDBFunc>());
-        EXPECT_NO_THROW(DBFunc = std::make_unique<TDBFunc>());
+        EXPECT_NO_THROW(OpenDatabase());
+        EXPECT_NO_THROW(OpenDatabase());
         EXPECT_EQ(s.module.firbdbTime.DatabaseName(), app.Path("ABC.GDB"));
-        TDBFunc::InsertSample("2026-03-01 10:00:00", "x", "a.exe", "");
+        EXPECT_EQ(TDBFunc::InsertSample("2026-03-01 10:00:00", "x", "a.exe", ""), TWriteResult::Done);
     }
     EXPECT_EQ(TDMMain::Instance(), nullptr);
     EXPECT_EQ(Notes(app.Path("ABC.GDB")), "1");
@@ -50,18 +54,14 @@ TEST(Opening, OnlyFallbackFile) {
     EXPECT_FALSE(s.module.Connected());
 
     // Until the schedule is applied the operations fail as with the connection closed.
-    std::string from = "2026-03-01 00:00:00";
-    TDBFunc::QuerySamples(from, "2026-03-02 00:00:00");
-    EXPECT_EQ(from, "-2");
-    EXPECT_THROW(TDBFunc::InsertSample("2026-03-01 10:00:00", "x", "a.exe", ""), std::exception);
+    EXPECT_EQ(TDBFunc::QuerySamples("2026-03-01 00:00:00", "2026-03-02 00:00:00").outcome, TReadOutcome::Failed);
+    EXPECT_THROW((void)TDBFunc::InsertSample("2026-03-01 10:00:00", "x", "a.exe", ""), std::exception);
 
-    DBFunc = std::make_unique<TDBFunc>();
+    OpenDatabase();
     EXPECT_TRUE(s.module.Connected());
     EXPECT_EQ(s.module.firbdbTime.DatabaseName(), app.Path("data/abc.gdb"));
-    TDBFunc::InsertSample("2026-03-01 10:00:00", "x", "a.exe", "");
-    from = "2026-03-01 00:00:00";
-    TDBFunc::QuerySamples(from, "2026-03-02 00:00:00");
-    EXPECT_EQ(from, "2026-03-01 00:00:00");
+    EXPECT_EQ(TDBFunc::InsertSample("2026-03-01 10:00:00", "x", "a.exe", ""), TWriteResult::Done);
+    EXPECT_EQ(TDBFunc::QuerySamples("2026-03-01 00:00:00", "2026-03-02 00:00:00").outcome, TReadOutcome::Rows);
     s.module.CloseConnection();
     EXPECT_EQ(Notes(app.Path("data/abc.gdb")), "1");
 }
@@ -77,8 +77,7 @@ TEST(Opening, NeitherFile) {
     } catch (const std::runtime_error& e) {
         EXPECT_NE(std::string(e.what()).find("abc.gdb"), std::string::npos) << e.what();
     }
-    TStringList list;
-    EXPECT_FALSE(TDBFunc::ListPrograms(list, "0"));
+    EXPECT_EQ(TDBFunc::ListPrograms(0).outcome, TReadOutcome::Failed);
 }
 
 TEST(Opening, FilesThatAreNoDatabase) {
@@ -96,26 +95,22 @@ TEST(Opening, NoModuleAtAll) {
     TempAppDir app;
     ASSERT_EQ(TDMMain::Instance(), nullptr);
     EXPECT_THROW(TDBFunc(), std::runtime_error);
-    EXPECT_THROW(TDBFunc::InsertSample("2026-03-01 10:00:00", "x", "a.exe", ""), std::exception);
-    std::string from = "2026-03-01 00:00:00";
-    TDBFunc::QuerySamples(from, "2026-03-02 00:00:00");
-    EXPECT_EQ(from, "-2");
-    std::string process = "keep", description;
-    EXPECT_FALSE(TDBFunc::GetProgramInfo("Word", process, description));
+    EXPECT_THROW((void)TDBFunc::InsertSample("2026-03-01 10:00:00", "x", "a.exe", ""), std::exception);
+    // Reads fail as with the connection closed.
+    EXPECT_EQ(TDBFunc::QuerySamples("2026-03-01 00:00:00", "2026-03-02 00:00:00").outcome, TReadOutcome::Failed);
+    EXPECT_EQ(TDBFunc::GetProgramInfo("Word").outcome, TReadOutcome::Failed);
 }
 
 TEST(Opening, ReconnectAfterClose) {
     TempAppDir app(false);
     app.CopyTemplateTo("data/abc.gdb");
     Started s;
-    DBFunc = std::make_unique<TDBFunc>();
-    TDBFunc::InsertProgram("a.exe", "A", "");
+    OpenDatabase();
+    ASSERT_EQ(TDBFunc::InsertProgram("a.exe", "A", ""), TWriteResult::Done);
     s.module.CloseConnection();
     EXPECT_FALSE(s.module.Connected());
-    DBFunc = std::make_unique<TDBFunc>();
-    TStringList list;
-    EXPECT_TRUE(TDBFunc::ListPrograms(list, "0"));
-    EXPECT_EQ(list, (TStringList{"A"}));
+    OpenDatabase();
+    EXPECT_EQ(TDBFunc::ListPrograms(0).rows, (TStringList{"A"}));
 }
 
 } // namespace

@@ -24,10 +24,10 @@ public:
         notices.push_back({ToGbk(caption), ToGbk(text)});
         return answer;
     }
-    void ShowPage(const QString& pageName) override { shownPages.push_back(pageName); }
-    void OpenPage(const QString& pageName) override { openedPages.push_back(pageName); }
-    TTimer& Timer(const QString& name) override {
-        auto& t = timers[name];
+    void ShowPage(Page page) override { shownPages.push_back(page); }
+    void OpenPage(Page page) override { openedPages.push_back(page); }
+    TTimer& TimerOf(Timer timer) override {
+        auto& t = timers[timer];
         if (!t)
             t = std::make_unique<TTimer>();
         return *t;
@@ -36,9 +36,9 @@ public:
 
     bool answer = true;
     std::vector<Notice> notices;
-    std::vector<QString> shownPages;
-    std::vector<QString> openedPages;
-    std::map<QString, std::unique_ptr<TTimer>> timers;
+    std::vector<Page> shownPages;
+    std::vector<Page> openedPages;
+    std::map<Timer, std::unique_ptr<TTimer>> timers;
     QWidget main;
 };
 

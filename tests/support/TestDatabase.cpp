@@ -6,7 +6,6 @@
 #include <stdexcept>
 
 #include "platform/AppPaths.h"
-#include "storage/uDBFunc.h"
 #include "storage/uDBMoudle.h"
 
 namespace fs = std::filesystem;
@@ -87,7 +86,6 @@ TestDatabase::TestDatabase(bool withDatabase) : app_(std::make_unique<TempAppDir
 }
 
 TestDatabase::~TestDatabase() {
-    DBFunc.reset();
     module_.reset();
     sql_.reset();
     app_.reset();

@@ -1,4 +1,3 @@
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,39 +16,39 @@ namespace {
 
 class TipsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        TipList.clear();
-        TipIndex = 0;
-    }
     void WriteTips(const std::string& bytes) { std::ofstream(dir_ + "/SuccessTips.txt", std::ios::binary) << bytes; }
     std::vector<std::string> Shown(int ticks) {
         std::vector<std::string> out;
         for (int i = 0; i < ticks; ++i)
-            out.push_back(ShowNextTip());
+            out.push_back(tips_.ShowNextTip());
         return out;
     }
 
+    void Load() { tips_.Load(File()); }
+    std::string File() const { return dir_ + "/SuccessTips.txt"; }
+
     vh::test::AppFolder app_;
     const std::string dir_ = app_.Folder();
+    TTips tips_;
 };
 
 TEST_F(TipsTest, ShowsTheLinesInFileOrderEndlessly) {
     WriteTips("A\r\nB\r\nC\r\n");
-    LoadTips(TipList);
-    EXPECT_EQ(TipList, (std::vector<std::string>{"A", "B", "C"}));
+    Load();
+    EXPECT_EQ(tips_.List(), (std::vector<std::string>{"A", "B", "C"}));
     EXPECT_EQ(Shown(5), (std::vector<std::string>{"A", "B", "C", "A", "B"}));
 }
 
 TEST_F(TipsTest, OneLineIsShownAtEveryTick) {
     WriteTips("only");
-    LoadTips(TipList);
+    Load();
     EXPECT_EQ(Shown(3), (std::vector<std::string>{"only", "only", "only"}));
 }
 
 TEST_F(TipsTest, LineEndsOfEitherKindAndBlankLinesAreKeptUntrimmed) {
     WriteTips("  spaced  \n\nCRLF\r\n\r\nlast without end");
-    LoadTips(TipList);
-    EXPECT_EQ(TipList, (std::vector<std::string>{"  spaced  ", "", "CRLF", "", "last without end"}));
+    Load();
+    EXPECT_EQ(tips_.List(), (std::vector<std::string>{"  spaced  ", "", "CRLF", "", "last without end"}));
     // A blank tip empties the tip line for one interval.
     EXPECT_EQ(Shown(2), (std::vector<std::string>{"  spaced  ", ""}));
 }
@@ -66,10 +65,10 @@ TEST_F(TipsTest, ReadsTheFirst101LinesAndSkipsLongOnesWhileCountingThem) {
         file += text + "\r\n";
     }
     WriteTips(file);
-    LoadTips(TipList);
-    ASSERT_EQ(TipList.size(), 99u);
-    EXPECT_EQ(TipList, expected);
-    EXPECT_EQ(TipList.back(), "tip 101");
+    Load();
+    ASSERT_EQ(tips_.List().size(), 99u);
+    EXPECT_EQ(tips_.List(), expected);
+    EXPECT_EQ(tips_.List().back(), "tip 101");
 }
 
 TEST_F(TipsTest, LimitCountsGbkBytes) {
@@ -79,33 +78,33 @@ TEST_F(TipsTest, LimitCountsGbkBytes) {
     const std::string exact = vh::text::Utf8ToGbk(han);
     ASSERT_EQ(exact.size(), 86u);
     WriteTips(exact + "\r\n" + exact + "a\r\n" + std::string(86, 'b') + "\r\n" + std::string(87, 'c') + "\r\n");
-    LoadTips(TipList);
-    EXPECT_EQ(TipList, (std::vector<std::string>{exact, std::string(86, 'b')}));
+    Load();
+    EXPECT_EQ(tips_.List(), (std::vector<std::string>{exact, std::string(86, 'b')}));
 }
 
 TEST_F(TipsTest, WithoutTipsTheBuiltInTipIsShown) {
     WriteTips("");
-    LoadTips(TipList);
-    EXPECT_TRUE(TipList.empty());
+    Load();
+    EXPECT_TRUE(tips_.List().empty());
     EXPECT_EQ(Shown(2), (std::vector<std::string>{kBuiltInTip, kBuiltInTip}));
-    EXPECT_EQ(TipIndex, 0);
+    EXPECT_EQ(tips_.NextIndex(), 0);
 }
 
 TEST_F(TipsTest, MissingFileIsNoErrorAndLeavesTheListAsItWas) {
     std::vector<std::string> list{"kept"};
-    EXPECT_NO_THROW(LoadTips(list));
+    EXPECT_NO_THROW(LoadTipsFile(File(), list));
     EXPECT_EQ(list, (std::vector<std::string>{"kept"}));
     // A folder of that name is no tips file either.
     fs::create_directory(dir_ + "/SuccessTips.txt");
-    EXPECT_NO_THROW(LoadTips(list));
+    EXPECT_NO_THROW(LoadTipsFile(File(), list));
     EXPECT_EQ(list, (std::vector<std::string>{"kept"}));
 }
 
 TEST_F(TipsTest, UnreadableFileRaisesAnInputOutputError) {
     // Reading the start of a process's own memory file fails with EIO, also for root.
     fs::create_symlink("/proc/self/mem", dir_ + "/SuccessTips.txt");
-    EXPECT_THROW(LoadTips(TipList), EInOutError);
-    EXPECT_TRUE(TipList.empty());
+    EXPECT_THROW(Load(), EInOutError);
+    EXPECT_TRUE(tips_.List().empty());
 }
 
 TEST_F(TipsTest, BuiltInTipIsAShortAttributedChineseSentence) {
@@ -120,22 +119,19 @@ TEST_F(TipsTest, BuiltInTipIsAShortAttributedChineseSentence) {
 }
 
 TEST_F(TipsTest, IndexOutOfRangeRestartsTheRotation) {
-    TipList = {"A", "B"};
-    TipIndex = 7;
-    EXPECT_EQ(ShowNextTip(), "A");
-    TipIndex = -3;
-    EXPECT_EQ(ShowNextTip(), "A");
-    EXPECT_EQ(ShowNextTip(), "B");
-}
-
-TEST(TipInterval, SecondsBecomeMillisecondsAndNothingBelowOneFires) {
-    EXPECT_EQ(TipIntervalMs(60), 60000);
-    EXPECT_EQ(TipIntervalMs(1), 1000);
-    EXPECT_EQ(TipIntervalMs(0), 0);
-    EXPECT_EQ(TipIntervalMs(-5), 0);
-    EXPECT_EQ(TipIntervalMs(INT_MIN), 0);
-    EXPECT_GT(TipIntervalMs(INT_MAX), 0);
-    EXPECT_EQ(TipIntervalMs(INT_MAX), TipIntervalMs(INT_MAX / 1000 + 1));
+    const std::vector<std::string> list = {"A", "B"};
+    int index = 7;
+    EXPECT_EQ(NextTip(list, index), "A");
+    index = -3;
+    EXPECT_EQ(NextTip(list, index), "A");
+    EXPECT_EQ(NextTip(list, index), "B");
+    // Start-up's first step starts the rotation again.
+    WriteTips("A\r\nB\r\n");
+    Load();
+    EXPECT_EQ(tips_.ShowNextTip(), "A");
+    tips_.Reset();
+    EXPECT_TRUE(tips_.List().empty());
+    EXPECT_EQ(tips_.NextIndex(), 0);
 }
 
 } // namespace

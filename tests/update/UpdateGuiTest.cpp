@@ -102,7 +102,7 @@ TEST_F(UpdateGuiTest, AutomaticCheckIsSilentWithoutAnUpdate) {
 
 TEST_F(UpdateGuiTest, PendingOfferComesBackAtEveryTickWhetherDeclinedOrAccepted) {
     server_.Serve("/version.ini", "[SystemSet]\nVersion=1.3\n");
-    vh::TTimer& timer = host_.Timer("tmrUpdate");
+    vh::TTimer& timer = host_.TimerOf(vh::Timer::Update);
     QObject::connect(&timer, &vh::TTimer::OnTimer, [this] {
         host_.answer = host_.notices.size() % 2 == 1; // decline the first, accept the second, ...
         tmrUpdateTimer(host_, settings_);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <signal.h>
 #include <string>
 #include <string_view>
@@ -426,49 +427,37 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
     return def;
 }
 
-void WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
-                        const std::string& value) {
-    const profile::WriteRequest request = profile::PrepareWrite(path, section, key, value);
-    const std::string& error = request.error;
-    const std::string& sec = request.section;
-    const std::string& k = request.key;
-    const std::string& v = request.value;
+namespace {
 
+// The file a write replaces: the one a link points at, not the link.
+std::string WriteTarget(const std::string& path) {
     std::string target = ResolvePath(path);
     struct stat lst {};
     if (lstat(target.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
-        // Replace the file the link points at, not the link.
         if (char* real = realpath(target.c_str(), nullptr)) {
             target = real;
             std::free(real);
         }
     }
+    return target;
+}
 
-    std::string data;
-    struct stat info {};
-    const LoadResult loaded = LoadFile(target, data, &info, true);
-    if (loaded == LoadResult::Failed)
-        throw ProfileWriteError(error);
-    if (loaded == LoadResult::Ok && access(target.c_str(), W_OK) != 0)
-        throw ProfileWriteError(error);
-    Utf16Text utf16;
-    const bool isUtf16 = IsUtf16LeWithBom(data);
-    if (isUtf16)
-        data = DecodeUtf16(data, utf16);
-
-    const std::size_t firstNl = data.find('\n');
-    const std::string eol =
-        (firstNl != std::string::npos && (firstNl == 0 || data[firstNl - 1] != '\r')) ? "\n" : "\r\n";
-
-    // Only the first occurrence of the section is read or written, as with the Windows functions.
-    const std::vector<Line> lines = SplitLines(data);
-    bool inSection = false;
+// Where the key stands in the first occurrence of its section, as the Windows functions look.
+struct KeyPlace {
+    std::vector<Line> lines;
     bool sectionFound = false;
     std::size_t lastOfSection = 0; // index of the last non-blank line of the section
-    std::size_t keyLine = lines.size();
+    std::size_t keyLine = 0;       // lines.size() when the key is not there
     std::size_t valueStart = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const Line& l = lines[i];
+};
+
+KeyPlace FindKey(const std::string& data, const std::string& sec, const std::string& k) {
+    KeyPlace place;
+    place.lines = SplitLines(data);
+    place.keyLine = place.lines.size();
+    bool inSection = false;
+    for (std::size_t i = 0; i < place.lines.size(); ++i) {
+        const Line& l = place.lines[i];
         const std::string_view lineText = LineText(data, l);
         const Parsed p = ParseLine(lineText);
         if (p.kind == Parsed::Section) {
@@ -476,61 +465,98 @@ void WriteProfileString(const std::string& path, const std::string& section, con
                 break;
             inSection = text::EqualsIgnoreAsciiCase(p.name, sec);
             if (inSection) {
-                sectionFound = true;
-                lastOfSection = i;
+                place.sectionFound = true;
+                place.lastOfSection = i;
             }
         } else if (p.kind == Parsed::Key && inSection && text::EqualsIgnoreAsciiCase(p.name, k)) {
-            keyLine = i;
-            valueStart = l.end - lineText.size() + p.valueAt;
+            place.keyLine = i;
+            place.valueStart = l.end - lineText.size() + p.valueAt;
             break;
         } else if (inSection && !TrimView(lineText).empty()) {
-            lastOfSection = i;
+            place.lastOfSection = i;
         }
     }
+    return place;
+}
 
-    // One change: the value's text up to the end of its line, or new lines at a line boundary.
-    std::size_t from = data.size(), to = data.size();
+// The one change of a write: the bytes [from, to) of data become insert (the value's text up to the end of
+// its line, or new lines at a line boundary).
+struct Change {
+    std::size_t from = 0, to = 0;
     std::string insert;
-    if (keyLine < lines.size()) {
-        from = valueStart;
-        to = lines[keyLine].end;
-        insert = v;
-    } else if (sectionFound) {
-        const Line& after = lines[lastOfSection];
-        from = to = after.next;
+};
+
+Change PlanChange(const std::string& data, const KeyPlace& place, const std::string& sec, const std::string& k,
+                  const std::string& v) {
+    const std::size_t firstNl = data.find('\n');
+    const std::string eol =
+        (firstNl != std::string::npos && (firstNl == 0 || data[firstNl - 1] != '\r')) ? "\n" : "\r\n";
+    Change c{data.size(), data.size(), {}};
+    if (place.keyLine < place.lines.size()) {
+        c.from = place.valueStart;
+        c.to = place.lines[place.keyLine].end;
+        c.insert = v;
+    } else if (place.sectionFound) {
+        const Line& after = place.lines[place.lastOfSection];
+        c.from = c.to = after.next;
         if (after.next == after.end)
-            insert = eol;
-        insert += k + "=" + v + eol;
+            c.insert = eol;
+        c.insert += k + "=" + v + eol;
     } else {
         if (!data.empty() && data.back() != '\n')
-            insert = eol;
-        insert += "[" + sec + "]" + eol + k + "=" + v + eol;
+            c.insert = eol;
+        c.insert += "[" + sec + "]" + eol + k + "=" + v + eol;
     }
+    return c;
+}
 
-    std::string result;
-    if (!isUtf16) {
-        result = data.substr(0, from) + insert + data.substr(to);
+// The same change on the code units of a UTF-16 file: after the line's first "=" to its end, or at the
+// boundary. Empty when the key's line holds no "=" in its code units.
+std::optional<std::string> ApplyToUtf16(const Utf16Text& utf16, const KeyPlace& place, const Change& c) {
+    std::size_t uFrom = utf16.units.size(), uTo = uFrom;
+    if (place.keyLine < place.lines.size()) {
+        const Line& u = utf16.lines[place.keyLine];
+        const std::size_t eq = utf16.units.find(u'=', u.begin);
+        if (eq == std::u16string::npos || eq >= u.end)
+            return std::nullopt;
+        uFrom = eq + 1;
+        uTo = u.end;
     } else {
-        // The same change on the code units: after the line's first "=" to its end, or at the boundary.
-        std::size_t uFrom = utf16.units.size(), uTo = uFrom;
-        if (keyLine < lines.size()) {
-            const Line& u = utf16.lines[keyLine];
-            const std::size_t eq = utf16.units.find(u'=', u.begin);
-            if (eq == std::u16string::npos || eq >= u.end)
-                throw ProfileWriteError(error);
-            uFrom = eq + 1;
-            uTo = u.end;
-        } else {
-            for (std::size_t i = 0; i < lines.size(); ++i)
-                if (lines[i].next == from)
-                    uFrom = uTo = utf16.lines[i].next;
-        }
-        std::u16string units = utf16.units;
-        units.replace(uFrom, uTo - uFrom, GbkToUnits(insert));
-        result = EncodeUtf16(units, utf16.oddByte);
+        for (std::size_t i = 0; i < place.lines.size(); ++i)
+            if (place.lines[i].next == c.from)
+                uFrom = uTo = utf16.lines[i].next;
     }
-    if (!ReplaceFile(target, result, loaded == LoadResult::Ok ? &info : nullptr))
-        throw ProfileWriteError(error);
+    std::u16string units = utf16.units;
+    units.replace(uFrom, uTo - uFrom, GbkToUnits(c.insert));
+    return EncodeUtf16(units, utf16.oddByte);
+}
+
+} // namespace
+
+void WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value) {
+    const profile::WriteRequest request = profile::PrepareWrite(path, section, key, value);
+    const std::string target = WriteTarget(path);
+
+    std::string data;
+    struct stat info {};
+    const LoadResult loaded = LoadFile(target, data, &info, true);
+    if (loaded == LoadResult::Failed)
+        throw ProfileWriteError(request.error);
+    if (loaded == LoadResult::Ok && access(target.c_str(), W_OK) != 0)
+        throw ProfileWriteError(request.error);
+    Utf16Text utf16;
+    const bool isUtf16 = IsUtf16LeWithBom(data);
+    if (isUtf16)
+        data = DecodeUtf16(data, utf16);
+
+    const KeyPlace place = FindKey(data, request.section, request.key);
+    const Change change = PlanChange(data, place, request.section, request.key, request.value);
+    std::optional<std::string> result = data.substr(0, change.from) + change.insert + data.substr(change.to);
+    if (isUtf16)
+        result = ApplyToUtf16(utf16, place, change);
+    if (!result || !ReplaceFile(target, *result, loaded == LoadResult::Ok ? &info : nullptr))
+        throw ProfileWriteError(request.error);
 }
 
 } // namespace vh::platform

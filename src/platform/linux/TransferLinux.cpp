@@ -95,6 +95,47 @@ std::string ErrnoText(const char* what, const std::string& path, int err) {
     return std::string(what) + " " + path + ": " + std::strerror(err);
 }
 
+void SetOptions(CURL* curl, const std::string& url, const TransferLimits& limits, Sink& sink, char* errbuf) {
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https,file");
+    // A redirect must never lead to a local file.
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, limits.totalTimeoutMs);
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
+    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, "Varnholt");
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errbuf);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteData);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, Progress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &sink);
+}
+
+// Makes the transferred part the file, or removes it; the first failure is the result's error.
+bool FinishFile(int fd, const std::string& tmp, const std::string& file, bool ok, std::string& error) {
+    if (ok && ::fsync(fd) != 0) {
+        ok = false;
+        error = ErrnoText("cannot write", tmp, errno);
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = ErrnoText("cannot write", tmp, errno);
+    }
+    if (ok && std::rename(tmp.c_str(), file.c_str()) != 0) {
+        ok = false;
+        error = ErrnoText("cannot replace", file, errno);
+    }
+    if (!ok)
+        ::unlink(tmp.c_str());
+    return ok;
+}
+
 } // namespace
 
 TransferResult DownloadToFile(const std::string& url, const std::string& file, const TransferLimits& limits,
@@ -122,46 +163,14 @@ TransferResult DownloadToFile(const std::string& url, const std::string& file, c
     sink.url = &url;
 
     char errbuf[CURL_ERROR_SIZE] = {};
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https,file");
-    // A redirect must never lead to a local file.
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, limits.totalTimeoutMs);
-    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
-    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, "Varnholt");
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errbuf);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteData);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, Progress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &sink);
+    SetOptions(curl, url, limits, sink, errbuf);
 
     Report(&sink, 0, 0, TransferConnecting);
     const CURLcode rc = curl_easy_perform(curl);
     curl_easy_cleanup(curl);
 
-    bool ok = rc == CURLE_OK && !sink.handlerError;
-    if (ok && ::fsync(fd) != 0) {
-        ok = false;
-        result.error = ErrnoText("cannot write", tmp, errno);
-    }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        result.error = ErrnoText("cannot write", tmp, errno);
-    }
-    if (ok && std::rename(tmp.c_str(), file.c_str()) != 0) {
-        ok = false;
-        result.error = ErrnoText("cannot replace", file, errno);
-    }
-    if (!ok)
-        ::unlink(tmp.c_str());
-    else
+    const bool ok = FinishFile(fd, tmp, file, rc == CURLE_OK && !sink.handlerError, result.error);
+    if (ok)
         Report(&sink, static_cast<unsigned long>(sink.written), static_cast<unsigned long>(sink.written),
                TransferEndDownloadData);
 
