@@ -59,6 +59,25 @@ struct WindowSight {
     SightRemedy remedy = SightRemedy::None;
 };
 
+// How long the user has given no keyboard or mouse input, and whether the screen is locked.
+struct UserPresence {
+    std::chrono::milliseconds idle{0};
+    bool locked = false;
+};
+
+// Why a backend cannot tell the idle time (the settings page shows it, so keep the cases few and real).
+enum class PresenceGap {
+    None,           // the idle time is available
+    NoIdleProtocol, // the compositor offers no idle protocol we speak (e.g. an older sway without one)
+    NoIdleService,  // the desktop's idle service is not on the session bus
+    Unsupported,    // this desktop gives no program the idle time at all
+};
+
+struct PresenceSupport {
+    PresenceGap gap = PresenceGap::Unsupported;
+    std::string reason; // English, for the trace and the README's reader
+};
+
 class WindowSystem {
 public:
     virtual ~WindowSystem() = default;
@@ -89,6 +108,15 @@ public:
     // Does what Sight() offers as SightRemedy::EnableExtension, once the user agreed. True when the windows
     // of others are visible afterwards.
     virtual bool EnableSight() { return false; }
+
+    // Whether ReadPresence can answer on this desktop; asked when the settings page opens.
+    virtual PresenceSupport Presence() {
+        return {PresenceGap::Unsupported, "this desktop tells no program how long the user has been idle"};
+    }
+    // The user's presence now; nothing when it cannot be read at this moment (the caller then samples as
+    // if the user were present: never a wrong "away"). The idle time may be less than the real one, never
+    // more. A locked screen is reported with an idle time of 0 where the idle time cannot be read.
+    virtual std::optional<UserPresence> ReadPresence() { return std::nullopt; }
 };
 
 // The backend of the running platform. On Linux a Wayland session (WAYLAND_DISPLAY set or XDG_SESSION_TYPE

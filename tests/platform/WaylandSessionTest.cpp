@@ -58,6 +58,9 @@ TEST(WaylandSession, ABlindDesktopSeesNoWindowAndSaysWhy) {
     EXPECT_EQ(visited, 0);
     EXPECT_FALSE(ws->Sight().othersVisible);
     EXPECT_EQ(ws->Sight().reason, "no way in");
+    // Nor does it tell how long the user has been idle.
+    EXPECT_EQ(ws->Presence().gap, vh::platform::PresenceGap::Unsupported);
+    EXPECT_FALSE(ws->ReadPresence());
     // Processes are still listed, in the /proc walk's order, our own among them.
     const auto procs = ws->SnapshotProcesses();
     bool self = false;

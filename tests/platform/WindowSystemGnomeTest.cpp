@@ -1,16 +1,19 @@
 // Sampling under a real headless GNOME Shell 43 with our extension as the build assembles it, real Wayland
 // clients (foot, the GTK 4 demo) and our own windows as X11 clients through Xwayland: the backend chosen from
 // a GNOME session's environment, the window in front as the sample, our notices passed over, the close request
-// ending the client, and, while the extension does not answer, no sample and a notice that says what to do.
-// One Shell serves every case.
+// ending the client, and, while the extension does not answer, no sample and a notice that says what to do; the
+// user's idle time from Mutter's idle monitor against input made through Mutter's remote desktop service. One
+// Shell serves every case.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -20,6 +23,9 @@
 #include "platform/OurWindowsSampling.h"
 #include "platform/Text.h"
 #include "platform/WaylandSampling.h"
+#include "platform/linux/WaylandIdle.h"
+#include "platform/linux/WindowSystemGnome.h"
+#include "support/FakeLogind.h"
 #include "support/GnomeFixture.h"
 #include "support/ModalAnswerer.h"
 #include "support/XApplication.h"
@@ -106,6 +112,46 @@ TEST_F(GnomeSampling, TheCloseRequestEndsTheClientInFront) {
     EXPECT_FALSE(ws.RequestClose(w, 1s)) << "a window that is gone";
     EXPECT_TRUE(foot_->Running());
     EXPECT_TRUE(gtk_->Running());
+}
+
+TEST_F(GnomeSampling, MuttersIdleMonitorTellsTheIdleTimeAndInputEndsIt) {
+    // No logind here, and without a display manager the Shell keeps no screen shield (org.gnome.ScreenSaver):
+    // nothing tells of a lock.
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/system_bus_socket", 1);
+    auto& ws = vh::platform::TheWindowSystem();
+    ASSERT_EQ(ws.Presence().gap, vh::platform::PresenceGap::None) << ws.Presence().reason;
+    const auto idle = [&] {
+        const auto p = ws.ReadPresence();
+        EXPECT_TRUE(p && !p->locked);
+        return p ? p->idle : std::chrono::milliseconds(-1);
+    };
+    const auto a = idle();
+    std::this_thread::sleep_for(500ms);
+    EXPECT_GE(idle() - a, 450ms);
+    for (const bool key : {false, true}) {
+        SCOPED_TRACE(key ? "key" : "pointer");
+        ASSERT_TRUE(WaitUntil([&] { return idle() >= 300ms; }, 5s));
+        ASSERT_TRUE(gnome_->RemoteInput(key));
+        EXPECT_TRUE(WaitUntil([&] { return idle() < 300ms; }, 3s));
+    }
+
+    // Mutter speaks neither Wayland idle protocol: the D-Bus idle monitor is GNOME's only way.
+    setenv("WAYLAND_DISPLAY", (gnome_->RuntimeDir() + "/" + gnome_->WaylandDisplay()).c_str(), 1);
+    {
+        vh::platform::WaylandIdle wayland;
+        EXPECT_EQ(wayland.Support().gap, vh::platform::PresenceGap::NoIdleProtocol);
+    }
+    setenv("WAYLAND_DISPLAY", gnome_->WaylandDisplay().c_str(), 1);
+
+    // A session bus without the Shell: the settings page can say why.
+    {
+        vh::test::FakeLogind otherBus;
+        vh::test::SessionBusVariable bus(std::getenv("DBUS_SYSTEM_BUS_ADDRESS"));
+        const auto blind = vh::platform::CreateGnomeWindowSystem();
+        EXPECT_EQ(blind->Presence().gap, vh::platform::PresenceGap::NoIdleService);
+        EXPECT_FALSE(blind->ReadPresence());
+    }
+    unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
 }
 
 // The notice shown once after start-up, with its answer; "" when there was none.

@@ -1,14 +1,17 @@
 // Sampling under a real headless sway with real Wayland clients (foot, the GTK 4 widget factory) and our own
 // windows as X11 clients through XWayland: the backend chosen from the session's environment, the focused
-// window as the sample, our notices passed over, the close request ending the client, and the main window put
-// away into the scratchpad where there is no tray.
+// window as the sample, our notices passed over, the close request ending the client, the main window put
+// away into the scratchpad where there is no tray, and the user's idle time from sway's idle protocol.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QWidget>
+#include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -17,6 +20,7 @@
 #include "platform/OurWindowsSampling.h"
 #include "platform/Text.h"
 #include "platform/WaylandSampling.h"
+#include "platform/linux/WaylandIdle.h"
 #include "support/SwayFixture.h"
 #include "support/XApplication.h"
 #include "toolkit/TrayHost.h"
@@ -44,8 +48,9 @@ protected:
         ASSERT_TRUE(sway_->WaitForWindow("app_id=vhfoot"));
         ASSERT_TRUE(sway_->WaitForWindow("app_id=gtk4-widget-factory"));
         app_ = vh::test::NewXApplication(sway_->XDisplay());
-        // A Wayland session of sway, as the program would find it.
-        setenv("WAYLAND_DISPLAY", sway_->WaylandDisplay().c_str(), 1);
+        // A Wayland session of sway, as the program would find it; the display by its full path, as the test's
+        // runtime folder is not the session's.
+        setenv("WAYLAND_DISPLAY", (sway_->RuntimeDir() + "/" + sway_->WaylandDisplay()).c_str(), 1);
         setenv("SWAYSOCK", sway_->SocketPath().c_str(), 1);
     }
     static void TearDownTestSuite() {
@@ -193,6 +198,62 @@ TEST_F(SwaySampling, TheCloseRequestEndsTheFocusedClient) {
     // The others are still there.
     EXPECT_TRUE(foot_->Running());
     EXPECT_TRUE(gtk_->Running());
+}
+
+using Clock = std::chrono::steady_clock;
+
+std::chrono::milliseconds Since(Clock::time_point t) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t);
+}
+
+TEST_F(SwaySampling, TheIdleTimeComesFromTheCompositorAndEndsWithInput) {
+    // No logind and no screen saver service here: nothing tells of a lock.
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/system_bus_socket", 1);
+    auto& ws = vh::platform::TheWindowSystem();
+    ASSERT_EQ(ws.Presence().gap, vh::platform::PresenceGap::None) << ws.Presence().reason;
+    const auto idle = [&] {
+        const auto p = ws.ReadPresence();
+        EXPECT_TRUE(p && !p->locked);
+        return p ? p->idle : std::chrono::milliseconds(-1);
+    };
+
+    // Taken before the input: the idle time can only be shorter than the time since then.
+    const auto input = Clock::now();
+    ASSERT_EQ(sway_->Command("seat - cursor move 10 10"), 0);
+    ASSERT_TRUE(WaitUntil([&] { return idle() >= 1s; }, 5s));
+    const auto a = idle();
+    std::this_thread::sleep_for(500ms);
+    const auto b = idle();
+    EXPECT_GE(b - a, 450ms);
+    EXPECT_LE(b, Since(input)) << "never more than the real idle time";
+
+    // sway counts its own pointer motion and a key on a virtual keyboard (wtype) as the user's input.
+    const std::vector<std::function<void()>> inputs{
+        [] { ASSERT_EQ(sway_->Command("seat - cursor move -5 -5"), 0); },
+        [] {
+            EXPECT_TRUE(sway_->SpawnClient({"wtype", "-k", "Shift_L"}).WaitExit(10s));
+        }};
+    for (const auto& make : inputs) {
+        ASSERT_TRUE(WaitUntil([&] { return idle() >= 1s; }, 5s));
+        make();
+        EXPECT_TRUE(WaitUntil([&] { return idle() < 1s; }, 3s));
+    }
+    unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+}
+
+TEST_F(SwaySampling, ReadRarelyTheIdleTimeIsTheLongestTimeoutPassed) {
+    const auto input = Clock::now();
+    ASSERT_EQ(sway_->Command("seat - cursor move 5 5"), 0);
+    vh::platform::WaylandIdle idle({1s, 3s});
+    ASSERT_EQ(idle.Support().gap, vh::platform::PresenceGap::None);
+    // sway 1.7 offers only KDE's protocol.
+    EXPECT_EQ(idle.Protocol(), "org_kde_kwin_idle");
+    // Nothing read for four seconds: both timeouts' events wait unread, and the longer one counts.
+    std::this_thread::sleep_for(4s);
+    const auto i = idle.Idle();
+    ASSERT_TRUE(i);
+    EXPECT_GE(*i, 3s);
+    EXPECT_LE(*i, Since(input));
 }
 
 } // namespace

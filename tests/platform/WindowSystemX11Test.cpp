@@ -1,14 +1,17 @@
 // The X11 backend and the sampler on a real X server (Xvfb) with real client windows: our own test
-// client, xterm, xclock and GTK programs; without a window manager and under openbox.
+// client, xterm, xclock and GTK programs; without a window manager and under openbox. The user's presence:
+// the server's idle time against xdotool's input, the lock from a stand-in logind.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -17,6 +20,7 @@
 #include "monitor/Sampler.h"
 #include "platform/Text.h"
 #include "platform/linux/WindowSystemX11.h"
+#include "support/FakeLogind.h"
 #include "support/SamplingRecorder.h"
 #include "support/XvfbFixture.h"
 
@@ -448,6 +452,87 @@ TEST(X11ConnectionTest, LostServerFailsTheTickAndAReturningOneIsUsedAgain) {
         return !s.rows.empty() && s.rows.back().caption == "after";
     }));
     vh::platform::SetWindowSystem(nullptr);
+}
+
+// The buses a test gives the backend: none unless it says so, whatever the machine runs.
+class NoBuses {
+public:
+    NoBuses() {
+        for (const char* name : {"DBUS_SYSTEM_BUS_ADDRESS", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"}) {
+            if (const char* v = std::getenv(name))
+                saved_.emplace_back(name, v);
+            unsetenv(name);
+        }
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/system_bus_socket", 1);
+    }
+    ~NoBuses() {
+        unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+        for (const auto& [name, value] : saved_)
+            setenv(name.c_str(), value.c_str(), 1);
+    }
+
+private:
+    std::vector<std::pair<std::string, std::string>> saved_;
+};
+
+std::chrono::milliseconds IdleOf(WindowSystem& ws) {
+    const auto p = ws.ReadPresence();
+    EXPECT_TRUE(p.has_value());
+    return p ? p->idle : std::chrono::milliseconds(-1);
+}
+
+TEST(X11PresenceTest, TheIdleTimeGrowsUntilThePointerOrAKeyIsUsed) {
+    NoBuses buses;
+    XvfbFixture x(false);
+    auto ws = vh::platform::CreateX11WindowSystem(x.Display());
+    EXPECT_EQ(ws->Presence().gap, vh::platform::PresenceGap::None) << ws->Presence().reason;
+
+    ASSERT_EQ(x.Run({"xdotool", "mousemove", "5", "5"}), 0);
+    const auto start = IdleOf(*ws);
+    EXPECT_LT(start, 500ms);
+    std::this_thread::sleep_for(700ms);
+    const auto later = IdleOf(*ws);
+    EXPECT_GE(later - start, 650ms);
+    EXPECT_LT(later - start, 1500ms);
+    ASSERT_FALSE(ws->ReadPresence()->locked) << "nothing tells of a lock";
+
+    for (const std::vector<std::string>& input : {std::vector<std::string>{"xdotool", "mousemove", "40", "30"},
+                                                  std::vector<std::string>{"xdotool", "key", "a"}}) {
+        SCOPED_TRACE(input[1]);
+        std::this_thread::sleep_for(700ms);
+        const auto before = IdleOf(*ws);
+        ASSERT_GE(before, 650ms);
+        ASSERT_EQ(x.Run(input), 0);
+        EXPECT_LT(IdleOf(*ws), 400ms);
+    }
+}
+
+TEST(X11PresenceTest, LogindsLockedHintOfOurSessionTellsTheLock) {
+    NoBuses buses;
+    XvfbFixture x(false);
+    // As a program started in the log-in session, then as one started outside it (a user service), whose
+    // session logind finds as the "auto" one.
+    for (const bool inSession : {true, false}) {
+        SCOPED_TRACE(inSession ? "in the session" : "outside a session");
+        vh::test::FakeLogind logind(inSession);
+        auto ws = vh::platform::CreateX11WindowSystem(x.Display());
+        auto p = ws->ReadPresence();
+        ASSERT_TRUE(p);
+        EXPECT_FALSE(p->locked);
+        EXPECT_LT(p->idle, std::chrono::hours(1)) << "the idle time is still the server's";
+        EXPECT_EQ(logind.AskedPid(), static_cast<std::uint32_t>(getpid()));
+        EXPECT_EQ(logind.LastSessionPath(),
+                  inSession ? "/org/freedesktop/login1/session/_32" : "/org/freedesktop/login1/session/auto");
+        for (const bool locked : {true, false, true}) {
+            logind.SetLocked(locked);
+            p = ws->ReadPresence();
+            ASSERT_TRUE(p);
+            EXPECT_EQ(p->locked, locked);
+        }
+        // The session is looked up once, its hint read at every tick.
+        EXPECT_EQ(logind.SessionLookups(), 1);
+        EXPECT_EQ(logind.HintReads(), 4);
+    }
 }
 
 } // namespace

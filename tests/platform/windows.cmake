@@ -2,6 +2,7 @@
 if(WIN32)
     vh_add_test(platform_windows_test
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/WindowsSamplerTest.cpp
+                ${CMAKE_CURRENT_LIST_DIR}/WindowsPresenceTest.cpp
                 ${CMAKE_CURRENT_LIST_DIR}/ProfileStringContract.cpp
                 ${CMAKE_CURRENT_LIST_DIR}/WindowsProfileStringTest.cpp
                 ${CMAKE_CURRENT_LIST_DIR}/WindowsProcessTest.cpp

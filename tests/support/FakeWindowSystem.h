@@ -1,6 +1,6 @@
 #pragma once
 // A scripted window system for unit tests of logic above the platform: windows in Z order from the top,
-// a process list, and a record of the close requests and kills it was asked for.
+// a process list, the user's presence, and a record of the close requests and kills it was asked for.
 #include <algorithm>
 #include <map>
 #include <memory>
@@ -34,6 +34,12 @@ public:
     bool failCaption = false;
     // What RequestClose answers for a known window; the window is removed when true.
     bool closeAnswers = true;
+
+    // What Presence and ReadPresence answer: a user at the keyboard unless a test says otherwise; nothing
+    // stands for a backend that cannot read it at the moment.
+    platform::PresenceSupport presenceSupport{platform::PresenceGap::None, {}};
+    std::optional<platform::UserPresence> presence = platform::UserPresence{};
+    int presenceReads = 0;
 
     int snapshotsTaken = 0;
     std::vector<platform::WindowId> closeRequests;
@@ -117,6 +123,11 @@ public:
             }
         }
         return std::nullopt;
+    }
+    platform::PresenceSupport Presence() override { return presenceSupport; }
+    std::optional<platform::UserPresence> ReadPresence() override {
+        ++presenceReads;
+        return presence;
     }
     bool TerminateProcess(std::uint32_t pid) override {
         kills.push_back(pid);

@@ -1,5 +1,6 @@
 #include "support/GnomeFixture.h"
 
+#include <dbus/dbus.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -168,6 +169,63 @@ std::optional<std::string> GnomeFixture::CallShell(const std::string& path, cons
     if (RunAsDesktopUser(argv, {"LC_ALL=C.UTF-8"}, &out) != 0)
         return std::nullopt;
     return out;
+}
+
+bool GnomeFixture::RemoteInput(bool key) {
+    DBusError err;
+    dbus_error_init(&err);
+    DBusConnection* c = dbus_connection_open_private(bus_.c_str(), &err);
+    if (c && !dbus_bus_register(c, &err)) {
+        dbus_connection_close(c);
+        dbus_connection_unref(c);
+        c = nullptr;
+    }
+    dbus_error_free(&err);
+    if (!c)
+        return false;
+    constexpr const char* kService = "org.gnome.Mutter.RemoteDesktop";
+    constexpr const char* kSession = "org.gnome.Mutter.RemoteDesktop.Session";
+    // One method call and its reply; false on an error reply. The session lives as long as this connection.
+    const auto call = [&](const std::string& path, const char* iface, const char* method, int first, auto... args) {
+        DBusMessage* m = dbus_message_new_method_call(kService, path.c_str(), iface, method);
+        if (first != DBUS_TYPE_INVALID)
+            dbus_message_append_args(m, first, args..., DBUS_TYPE_INVALID);
+        DBusMessage* r = dbus_connection_send_with_reply_and_block(c, m, 5000, nullptr);
+        dbus_message_unref(m);
+        return r;
+    };
+    bool sent = false;
+    DBusMessage* created = call("/org/gnome/Mutter/RemoteDesktop", kService, "CreateSession", DBUS_TYPE_INVALID);
+    const char* path = nullptr;
+    if (created && dbus_message_get_args(created, nullptr, DBUS_TYPE_OBJECT_PATH, &path, DBUS_TYPE_INVALID)) {
+        const std::string session = path;
+        const auto ok = [](DBusMessage* r) {
+            const bool done = r != nullptr;
+            if (r)
+                dbus_message_unref(r);
+            return done;
+        };
+        if (ok(call(session, kSession, "Start", DBUS_TYPE_INVALID))) {
+            if (key) {
+                const dbus_uint32_t shift = 0xffe1; // XK_Shift_L
+                const dbus_bool_t down = TRUE, up = FALSE;
+                sent = ok(call(session, kSession, "NotifyKeyboardKeysym", DBUS_TYPE_UINT32, &shift, DBUS_TYPE_BOOLEAN,
+                               &down)) &&
+                       ok(call(session, kSession, "NotifyKeyboardKeysym", DBUS_TYPE_UINT32, &shift, DBUS_TYPE_BOOLEAN,
+                               &up));
+            } else {
+                const double dx = 7, dy = 5;
+                sent = ok(call(session, kSession, "NotifyPointerMotionRelative", DBUS_TYPE_DOUBLE, &dx,
+                               DBUS_TYPE_DOUBLE, &dy));
+            }
+            ok(call(session, kSession, "Stop", DBUS_TYPE_INVALID));
+        }
+    }
+    if (created)
+        dbus_message_unref(created);
+    dbus_connection_close(c);
+    dbus_connection_unref(c);
+    return sent;
 }
 
 bool GnomeFixture::Activate(const std::string& caption, std::chrono::milliseconds timeout) {

@@ -45,6 +45,9 @@ public:
     // The printed reply, or nothing when the call failed.
     std::optional<std::string> CallShell(const std::string& path, const std::string& method,
                                          const std::vector<std::string>& args = {});
+    // Input as a remote desktop client makes it (org.gnome.Mutter.RemoteDesktop): a pointer motion, or a key
+    // pressed and released. False when Mutter refused it.
+    bool RemoteInput(bool key);
 
 private:
     void CopyExtension(const std::string& from, const std::string& uuid) const;

@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kSocket = "vh-kwin";
 }
 
-KWinFixture::KWinFixture() : folders_(MakeDesktopFolders("vh-kwin")) {
+KWinFixture::KWinFixture(bool withLockScreen) : folders_(MakeDesktopFolders("vh-kwin")) {
     dir_ = folders_.dir;
     runtimeDir_ = folders_.runtimeDir;
     home_ = folders_.home;
@@ -41,11 +41,13 @@ KWinFixture::KWinFixture() : folders_(MakeDesktopFolders("vh-kwin")) {
         throw std::runtime_error("no session bus");
     busVariable_.emplace(bus_);
 
-    const pid_t kwinPid =
-        SpawnAsDesktopUser({kwin, "--virtual", "--socket", kSocket, "--width", "1024", "--height", "768",
-                            "--no-lockscreen", "--no-global-shortcuts"},
-                           {"HOME=" + home_, "XDG_RUNTIME_DIR=" + runtimeDir_, "XDG_CONFIG_HOME=" + home_ + "/.config",
-                            "DBUS_SESSION_BUS_ADDRESS=" + bus_, "LIBGL_ALWAYS_SOFTWARE=1", "LC_ALL=C.UTF-8"});
+    std::vector<std::string> argv{
+        kwin, "--virtual", "--socket", kSocket, "--width", "1024", "--height", "768", "--no-global-shortcuts"};
+    if (!withLockScreen)
+        argv.push_back("--no-lockscreen");
+    const pid_t kwinPid = SpawnAsDesktopUser(
+        argv, {"HOME=" + home_, "XDG_RUNTIME_DIR=" + runtimeDir_, "XDG_CONFIG_HOME=" + home_ + "/.config",
+               "DBUS_SESSION_BUS_ADDRESS=" + bus_, "LIBGL_ALWAYS_SOFTWARE=1", "LC_ALL=C.UTF-8"});
     kwin_ = XChild(kwinPid, -1);
     // Ready when its scripting answers on the bus and its socket is there.
     const bool up = WaitUntil(
@@ -64,6 +66,10 @@ KWinFixture::~KWinFixture() {
     dbus_.Stop();
     std::error_code ignored;
     fs::remove_all(dir_, ignored);
+}
+
+std::string KWinFixture::WaylandDisplayPath() const {
+    return runtimeDir_ + "/" + kSocket;
 }
 
 XChild KWinFixture::SpawnClient(const std::vector<std::string>& argv) {

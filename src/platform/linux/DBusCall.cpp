@@ -1,18 +1,50 @@
 #include "platform/linux/DBusCall.h"
 
+#include <sys/stat.h>
+
+#include <cstdlib>
 #include <stdexcept>
 
 namespace vh::platform::dbus {
 
-DBusConnection* ConnectSessionBus() {
+namespace {
+
+// libdbus reads the bus addresses from the environment once per process and may start a session bus for the X
+// display; these follow the environment and start nothing.
+DBusConnection* Open(const std::string& address, const char* what) {
     DBusError err;
     dbus_error_init(&err);
-    DBusConnection* bus = dbus_bus_get_private(DBUS_BUS_SESSION, &err);
+    DBusConnection* bus = address.empty() ? nullptr : dbus_connection_open_private(address.c_str(), &err);
+    if (bus && !dbus_bus_register(bus, &err)) {
+        dbus_connection_close(bus);
+        dbus_connection_unref(bus);
+        bus = nullptr;
+    }
     dbus_error_free(&err);
     if (!bus)
-        throw std::runtime_error("no session bus");
+        throw std::runtime_error(what);
     dbus_connection_set_exit_on_disconnect(bus, FALSE);
     return bus;
+}
+
+} // namespace
+
+DBusConnection* ConnectSystemBus() {
+    const char* a = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+    return Open(a && *a ? a : "unix:path=/var/run/dbus/system_bus_socket", "no system bus");
+}
+
+DBusConnection* ConnectSessionBus() {
+    std::string address;
+    if (const char* a = std::getenv("DBUS_SESSION_BUS_ADDRESS"); a && *a) {
+        address = a;
+    } else if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        const std::string socket = std::string(runtime) + "/bus";
+        struct stat st {};
+        if (::stat(socket.c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
+            address = "unix:path=" + socket;
+    }
+    return Open(address, "no session bus");
 }
 
 void Disconnect(DBusConnection* bus) {
@@ -38,6 +70,13 @@ Message Send(DBusConnection* bus, const Message& call, int timeoutMs) {
     Message reply(dbus_connection_send_with_reply_and_block(bus, call.m, timeoutMs, &err));
     dbus_error_free(&err);
     return reply.Returned() ? std::move(reply) : Message();
+}
+
+Message GetProperty(DBusConnection* bus, const char* destination, const std::string& path, const char* interface,
+                    const char* property, int timeoutMs) {
+    Message call = NewCall(destination, path, "org.freedesktop.DBus.Properties", "Get");
+    dbus_message_append_args(call.m, DBUS_TYPE_STRING, &interface, DBUS_TYPE_STRING, &property, DBUS_TYPE_INVALID);
+    return Send(bus, call, timeoutMs);
 }
 
 bool NameHasOwner(DBusConnection* bus, const char* name) {

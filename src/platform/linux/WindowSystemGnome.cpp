@@ -4,6 +4,7 @@
 #include "platform/linux/WindowSystemGnome.h"
 
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +13,7 @@
 
 #include "platform/linux/DBusCall.h"
 #include "platform/linux/Json.h"
+#include "platform/linux/LockedScreen.h"
 #include "platform/linux/ProcessLinux.h"
 #include "platform/linux/ReportedWindows.h"
 #include "platform/linux/gnome/GnomeExtension.h"
@@ -28,6 +30,7 @@ constexpr const char* kOurInterface = "org.varnholt.Shell";
 constexpr const char* kShellPath = "/org/gnome/Shell";
 constexpr const char* kExtensions = "org.gnome.Shell.Extensions";
 constexpr const char* kProperties = "org.freedesktop.DBus.Properties";
+constexpr const char* kIdleMonitor = "org.gnome.Mutter.IdleMonitor";
 // The Shell answers from its main loop; a Shell that hangs must not hold the sampling tick for long.
 constexpr int kCallTimeoutMs = 3000;
 
@@ -180,6 +183,27 @@ public:
         return true;
     }
 
+    PresenceSupport Presence() override {
+        try {
+            if (IdleTime())
+                return {PresenceGap::None, {}};
+            if (dbus::NameHasOwner(bus_, kIdleMonitor))
+                return {PresenceGap::NoIdleService,
+                        "GNOME's idle monitor (org.gnome.Mutter.IdleMonitor) does not answer"};
+        } catch (const std::exception&) {
+        }
+        return {PresenceGap::NoIdleService,
+                "GNOME's idle monitor (org.gnome.Mutter.IdleMonitor) is not on the session bus"};
+    }
+
+    std::optional<UserPresence> ReadPresence() override {
+        try {
+            return PresenceOf(IdleTime(), lock_.Locked());
+        } catch (const std::exception&) {
+            return std::nullopt;
+        }
+    }
+
 private:
     struct ExtensionInfo {
         int state = 0; // 0: the Shell does not know it
@@ -254,6 +278,18 @@ private:
         return info;
     }
 
+    // Milliseconds since the last input Mutter saw (an unsigned 64-bit number).
+    std::optional<std::chrono::milliseconds> IdleTime() {
+        const Message reply = dbus::Send(
+            bus_, dbus::NewCall(kIdleMonitor, "/org/gnome/Mutter/IdleMonitor/Core", kIdleMonitor, "GetIdletime"),
+            kPresenceCallTimeoutMs);
+        DBusMessageIter it;
+        double ms = 0;
+        if (!reply.Returned() || !dbus_message_iter_init(reply.m, &it) || !dbus::ReadNumber(it, ms) || ms < 0)
+            return std::nullopt;
+        return std::chrono::milliseconds(static_cast<long long>(ms));
+    }
+
     // A call about the Shell's switch for all extensions but its own, its name given.
     Message UserExtensionsCall(const char* method) {
         Message call = dbus::NewCall(kShell, kShellPath, kProperties, method);
@@ -286,6 +322,7 @@ private:
     }
 
     DBusConnection* bus_ = nullptr;
+    LockedScreen lock_{true, bus_};
     std::vector<WindowId> order_; // of the last enumeration
 };
 

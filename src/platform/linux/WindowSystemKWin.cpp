@@ -15,8 +15,10 @@
 
 #include "platform/linux/DBusCall.h"
 #include "platform/linux/Json.h"
+#include "platform/linux/LockedScreen.h"
 #include "platform/linux/ProcessLinux.h"
 #include "platform/linux/ReportedWindows.h"
+#include "platform/linux/WaylandIdle.h"
 #include "platform/linux/kwin/KWinScript.h"
 
 namespace vh::platform {
@@ -97,6 +99,10 @@ public:
             return {false, "KWin is not on the session bus"};
         return {};
     }
+
+    // KWin's org.freedesktop.ScreenSaver refuses GetSessionIdleTime on Wayland; its idle protocols answer.
+    PresenceSupport Presence() override { return idle_.Support(); }
+    std::optional<UserPresence> ReadPresence() override { return PresenceOf(idle_.Idle(), lock_.Locked()); }
 
 private:
     // Calls a method of KWin's scripting object with up to two text arguments; the reply, or nothing.
@@ -201,6 +207,8 @@ private:
     }
 
     DBusConnection* bus_ = nullptr;
+    WaylandIdle idle_;
+    LockedScreen lock_{false, bus_};
     std::string service_, plugin_;
     unsigned runs_ = 0;
     std::map<WindowId, std::string> internalIds_; // KWin's id of each window reported

@@ -17,7 +17,9 @@
 
 #include "platform/Text.h"
 #include "platform/linux/Json.h"
+#include "platform/linux/LockedScreen.h"
 #include "platform/linux/ProcessLinux.h"
+#include "platform/linux/WaylandIdle.h"
 
 namespace vh::platform {
 
@@ -240,6 +242,10 @@ public:
     std::optional<ProcessIdentity> IdentifyProcess(std::uint32_t pid) override { return LinuxProcessIdentity(pid); }
     bool TerminateProcess(std::uint32_t pid) override { return LinuxTerminateProcess(pid); }
 
+    // The i3 IPC tells nothing of input: the compositor's idle protocol does.
+    PresenceSupport Presence() override { return idle_.Support(); }
+    std::optional<UserPresence> ReadPresence() override { return PresenceOf(idle_.Idle(), lock_.Locked()); }
+
 private:
     const SwayWindow& Find(WindowId w) {
         auto it = windows_.find(w);
@@ -326,6 +332,8 @@ private:
     }
 
     SwayIpc ipc_;
+    WaylandIdle idle_;
+    LockedScreen lock_{false};
     std::unordered_map<WindowId, SwayWindow> windows_;
     std::vector<WindowId> order_;
 };

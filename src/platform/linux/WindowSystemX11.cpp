@@ -1,5 +1,6 @@
 // The window system on Linux: an X11 server through xcb, with EWMH for the stacking order, XRes for the
-// process of a window, and /proc for the process list. Xlib is used only to decode COMPOUND_TEXT titles.
+// process of a window, the screen saver extension for the user's idle time, and /proc for the process list. Xlib is
+// used only to decode COMPOUND_TEXT titles.
 #include "platform/linux/WindowSystemX11.h"
 
 #include <X11/Xlib.h>
@@ -7,16 +8,21 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <xcb/res.h>
+#include <xcb/screensaver.h>
 #include <xcb/xcb.h>
+// Xlib's None would hide PresenceGap::None; nothing here uses it.
+#undef None
 
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <stdexcept>
 #include <thread>
 
 #include "platform/Text.h"
+#include "platform/linux/LockedScreen.h"
 #include "platform/linux/ProcessLinux.h"
 
 namespace vh::platform {
@@ -251,6 +257,34 @@ public:
 
     bool TerminateProcess(std::uint32_t pid) override { return LinuxTerminateProcess(pid); }
 
+    PresenceSupport Presence() override {
+        try {
+            EnsureConnected();
+        } catch (const std::exception&) {
+            return {PresenceGap::NoIdleProtocol, "the X display cannot be reached"};
+        }
+        if (!hasScreenSaver_)
+            return {PresenceGap::NoIdleProtocol, "the X server has no MIT-SCREEN-SAVER extension"};
+        return {PresenceGap::None, {}};
+    }
+
+    // The server counts the input of every device, XTEST's included, whichever client it goes to.
+    std::optional<UserPresence> ReadPresence() override {
+        std::optional<std::chrono::milliseconds> idle;
+        try {
+            EnsureConnected();
+            if (hasScreenSaver_) {
+                Reply<xcb_screensaver_query_info_reply_t> info(
+                    xcb_screensaver_query_info_reply(c_, xcb_screensaver_query_info(c_, root_), nullptr));
+                CheckConnection();
+                if (info)
+                    idle = std::chrono::milliseconds(info->ms_since_user_input);
+            }
+        } catch (const std::exception&) {
+        }
+        return PresenceOf(idle, lock_.Locked());
+    }
+
 private:
     static xcb_window_t Id(WindowId w) { return static_cast<xcb_window_t>(w); }
 
@@ -289,6 +323,8 @@ private:
                 xcb_res_query_version_reply(c_, xcb_res_query_version(c_, 1, 2), nullptr));
             hasRes_ = v && (v->server_major > 1 || (v->server_major == 1 && v->server_minor >= 2));
         }
+        const xcb_query_extension_reply_t* saver = xcb_get_extension_data(c_, &xcb_screensaver_id);
+        hasScreenSaver_ = saver && saver->present;
         if (xcb_connection_has_error(c_)) {
             Disconnect();
             throw std::runtime_error("the X connection was lost");
@@ -447,7 +483,9 @@ private:
     xcb_window_t root_ = XCB_WINDOW_NONE;
     xcb_atom_t atoms_[kAtomCount] = {};
     bool hasRes_ = false;
+    bool hasScreenSaver_ = false;
     Display* xlib_ = nullptr;
+    LockedScreen lock_{false};
 };
 
 } // namespace

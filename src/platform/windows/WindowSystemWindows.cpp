@@ -1,9 +1,11 @@
-// The window manager and the process list through Win32 and Tool Help.
+// The window manager and the process list through Win32 and Tool Help; the user's presence from the last input
+// and the session's lock notifications.
 #include "platform/WindowSystem.h"
 
 #include <windows.h>
 
 #include <tlhelp32.h>
+#include <wtsapi32.h>
 
 namespace vh::platform {
 
@@ -35,6 +37,59 @@ BOOL CALLBACK EnumProc(HWND h, LPARAM param) {
     auto* state = reinterpret_cast<EnumState*>(param);
     return (*state->visit)(ToId(h)) ? TRUE : FALSE;
 }
+
+// A message-only window that hears the session being locked and unlocked. It belongs to the thread that made it,
+// whose message loop (Qt's on the user-interface thread) delivers the notifications.
+class SessionLockWatch {
+public:
+    static constexpr const char* kClassName = "VarnholtSessionWatch";
+
+    SessionLockWatch() {
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = kClassName;
+        RegisterClassExA(&wc); // fails harmlessly when a second backend registers it again
+        hwnd_ = CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        if (hwnd_)
+            SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        Register();
+    }
+    ~SessionLockWatch() {
+        if (!hwnd_)
+            return;
+        if (registered_)
+            WTSUnRegisterSessionNotification(hwnd_);
+        DestroyWindow(hwnd_);
+    }
+    SessionLockWatch(const SessionLockWatch&) = delete;
+    SessionLockWatch& operator=(const SessionLockWatch&) = delete;
+
+    // Until a notification says otherwise the session is taken as unlocked: the program starts after a log-in.
+    bool Locked() {
+        if (!registered_)
+            Register();
+        return locked_;
+    }
+
+private:
+    // Early in a log-in the terminal services may not take registrations yet; each read tries again.
+    void Register() { registered_ = hwnd_ && WTSRegisterSessionNotification(hwnd_, NOTIFY_FOR_THIS_SESSION); }
+
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == WM_WTSSESSION_CHANGE && (wp == WTS_SESSION_LOCK || wp == WTS_SESSION_UNLOCK)) {
+            if (auto* self = reinterpret_cast<SessionLockWatch*>(GetWindowLongPtrA(h, GWLP_USERDATA)))
+                self->locked_ = wp == WTS_SESSION_LOCK;
+            return 0;
+        }
+        return DefWindowProcA(h, msg, wp, lp);
+    }
+
+    HWND hwnd_ = nullptr;
+    bool registered_ = false;
+    bool locked_ = false;
+};
 
 class Win32WindowSystem : public WindowSystem {
 public:
@@ -127,6 +182,23 @@ public:
         CloseHandle(h);
         return ok;
     }
+
+    PresenceSupport Presence() override { return {PresenceGap::None, {}}; }
+
+    std::optional<UserPresence> ReadPresence() override {
+        const bool locked = lock_.Locked();
+        LASTINPUTINFO last{};
+        last.cbSize = sizeof last;
+        if (!GetLastInputInfo(&last))
+            return locked ? std::optional<UserPresence>(UserPresence{std::chrono::milliseconds(0), true})
+                          : std::nullopt;
+        // Both are 32-bit millisecond counts: the unsigned difference stays right across the wrap after 49.7 days.
+        const DWORD idle = GetTickCount() - last.dwTime;
+        return UserPresence{std::chrono::milliseconds(idle), locked};
+    }
+
+private:
+    SessionLockWatch lock_;
 };
 
 } // namespace
