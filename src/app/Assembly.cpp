@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QStringLiteral>
+#include <chrono>
 
 #include "analysis/StatisticPage.h"
 #include "app/Unit1.h"
@@ -46,6 +47,10 @@ TAppAssembly::TAppAssembly(TForm1& form, const vh::platform::AppLocations& where
     sinks.trace = [trace = where_.traceFile](const std::string& m) {
         // A lost entry loses nothing else: the trace is a diagnostic.
         (void)WriteTraceLog(trace, m);
+    };
+    sinks.awayAfter = [&form] {
+        const int minutes = form.Settings().ReadNumber(vh::settings::keys::AwayMinutes);
+        return std::chrono::milliseconds(vh::settings::keys::AwayMinutes.InRange(minutes) ? minutes * 60000LL : 0);
     };
     sampler_ = std::make_unique<TSampler>(
         []() -> vh::platform::WindowSystem& { return vh::platform::TheWindowSystem(); }, std::move(sinks));

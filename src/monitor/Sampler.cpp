@@ -75,6 +75,18 @@ std::optional<TForegroundInfo> FindForegroundWindow(vh::platform::WindowSystem& 
     return found;
 }
 
+std::optional<std::string> AwayReason(const std::optional<vh::platform::UserPresence>& presence,
+                                      std::chrono::milliseconds awayAfter) {
+    if (!presence || awayAfter <= std::chrono::milliseconds::zero())
+        return std::nullopt;
+    if (presence->locked)
+        return std::string("the screen is locked");
+    if (presence->idle >= awayAfter)
+        return "no input for " +
+               std::to_string(std::chrono::duration_cast<std::chrono::seconds>(presence->idle).count()) + " s";
+    return std::nullopt;
+}
+
 TWriteResult StoreSample(const std::string& timeText, const TForegroundInfo& sample) {
     return TDBFunc::InsertSample(timeText, sample.Caption, sample.ExeName, "");
 }
@@ -92,8 +104,17 @@ void TSampler::TakeSample() {
             // The trace is a diagnostic only; losing an entry must not lose the sample.
         }
     };
+    vh::platform::WindowSystem& ws = windowSystem_();
+    const std::chrono::milliseconds awayAfter = sinks_.awayAfter ? sinks_.awayAfter() : std::chrono::milliseconds{};
+    if (awayAfter > std::chrono::milliseconds::zero()) {
+        // Asked only when the user wants it: some desktops answer over D-Bus.
+        if (const std::optional<std::string> away = AwayReason(ws.ReadPresence(), awayAfter)) {
+            trace("user_away:" + *away);
+            return;
+        }
+    }
     const vh::DateTime now = vh::Now();
-    const std::optional<TForegroundInfo> sample = FindForegroundWindow(windowSystem_(), now, trace);
+    const std::optional<TForegroundInfo> sample = FindForegroundWindow(ws, now, trace);
     if (!sample)
         return;
     foregroundInfo_ = *sample;

@@ -1,6 +1,7 @@
 #pragma once
 // The foreground sampler: at every tick of tmrSave it finds the window in front, stores it as a Sample and
 // hands it to the non-work handling, as an argument, within the tick.
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -26,6 +27,11 @@ std::optional<TForegroundInfo> FindForegroundWindow(vh::platform::WindowSystem& 
 // was lost.
 bool WriteTraceLog(const std::string& path, const std::string& message);
 
+// Whether the user counts as away: no input for at least awayAfter (a positive span), or the screen locked.
+// Without a reading (the desktop cannot tell now) the user is present. The reason for the trace when away.
+std::optional<std::string> AwayReason(const std::optional<vh::platform::UserPresence>& presence,
+                                      std::chrono::milliseconds awayAfter);
+
 // Where a tick's sample goes. An empty member is skipped.
 struct SamplerSinks {
     // Stores the sample under its time text; the database's outcome. Throws when even its roll-back fails.
@@ -36,6 +42,8 @@ struct SamplerSinks {
     std::function<void(const TForegroundInfo&)> dealWithUnwork;
     // One trace entry.
     TraceWriter trace;
+    // How long without input counts as away, read afresh at every tick; zero (or no function) is off.
+    std::function<std::chrono::milliseconds()> awayAfter;
 };
 
 // Stores a sample through TDBFunc::InsertSample, with the empty description.
@@ -51,7 +59,8 @@ public:
     bool Tick();
     // One sample: found, kept as ForegroundInfo, traced, stored, handed over. A failed store is traced and
     // shown as "write wrong" (one box at a time: ticks that come while it is open only trace), and the
-    // sample is still handed over. Errors of the window system and of the handler propagate.
+    // sample is still handed over. With away detection on, a tick at which the user is away takes no
+    // sample at all and traces one line instead. Errors of the window system and of the handler propagate.
     void TakeSample();
 
     // The last sample; empty until the first.

@@ -54,6 +54,8 @@ inline constexpr FlagKey AutoRun{"System", "AutoRun", true};
 inline constexpr FlagKey AutoMinimize{"System", "AutoMinimize", true};
 inline constexpr FlagKey AutoTask{"System", "AutoTask", true};
 inline constexpr NumberKey Unwork{"system", "unwork", "unwork", 0};
+// Minutes without keyboard or mouse input after which a tick stores nothing; 0 (or missing) is off.
+inline constexpr NumberKey AwayMinutes{"System", "AwayMinutes", "AwayMinutes", 0, 0, 1440};
 inline constexpr TextKey InformStr{"system", "InformStr", "InformStr", ""}; // default: the reminder text
 
 // TimeConfig

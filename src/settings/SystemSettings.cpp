@@ -21,6 +21,21 @@ bool SetAutoRun(const TSettingsAccessor& settings, bool on) {
     }
 }
 
+std::string AwayUnavailableText(vh::platform::PresenceGap gap) {
+    using vh::platform::PresenceGap;
+    switch (gap) {
+    case PresenceGap::None:
+        return {};
+    case PresenceGap::NoIdleProtocol:
+        return vh::text::Utf8ToGbk("本桌面的窗口管理器不提供空闲时间，无法检测是否离开。");
+    case PresenceGap::NoIdleService:
+        return vh::text::Utf8ToGbk("桌面的空闲检测服务没有运行，无法检测是否离开。");
+    case PresenceGap::Unsupported:
+        break;
+    }
+    return vh::text::Utf8ToGbk("本桌面不提供空闲时间，无法检测是否离开。");
+}
+
 TSystemSettingsOutcome ApplySystemSettings(const TSettingsAccessor& settings, const TSystemSettingsInput& in) {
     TSystemSettingsOutcome outcome;
     outcome.autorunRefused = !SetAutoRun(settings, in.autoRun);
@@ -30,6 +45,7 @@ TSystemSettingsOutcome ApplySystemSettings(const TSettingsAccessor& settings, co
     settings.WriteFlag(keys::RestorePasswd, in.restorePasswd);
     settings.WriteFlag(keys::ExitPasswd, in.exitPasswd);
     settings.WriteFlag(keys::AutoUpdate, in.autoUpdate);
+    settings.WriteNumber(keys::AwayMinutes, keys::AwayMinutes.InRange(in.awayMinutes) ? in.awayMinutes : 0);
 
     const std::string text = vh::text::Trim(in.tipIntervalText);
     int seconds = 0;

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/WindowSystem.h"
+
 class TSettingsAccessor;
 
 // What the page holds when "应用" is pressed. Texts are GBK.
@@ -15,6 +17,8 @@ struct TSystemSettingsInput {
     bool exitPasswd = false;
     bool autoUpdate = false;
     std::string tipIntervalText;
+    // Minutes without input after which nothing is recorded; 0 is off.
+    int awayMinutes = 0;
 };
 
 struct [[nodiscard]] TSystemSettingsOutcome {
@@ -25,10 +29,14 @@ struct [[nodiscard]] TSystemSettingsOutcome {
     std::optional<std::string> invalidTipInterval;
 };
 
-// Stores the switches (the start-with-the-session one together with its entry), then the tip interval.
+// Stores the switches (the start-with-the-session one together with its entry) and the away minutes (out of
+// range: off), then the tip interval.
 // What depends on them (the update and tips timers) follows through the accessor's change notice. Throws
 // when the settings file refuses a write.
 TSystemSettingsOutcome ApplySystemSettings(const TSettingsAccessor& settings, const TSystemSettingsInput& input);
+
+// Why away detection cannot be switched on, for the settings page (GBK); empty when it can.
+std::string AwayUnavailableText(vh::platform::PresenceGap gap);
 
 // Stores the start-with-the-session switch and adds or removes the entry; false when the entry could not be
 // written.

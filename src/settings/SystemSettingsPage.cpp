@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
+#include <exception>
 
 #include "platform/Text.h"
 #include "settings/SystemSettings.h"
@@ -100,9 +102,30 @@ QGroupBox* TSystemSettingsPage::BuildOtherGroup() {
     intervalRow->addWidget(suiNumberEdit1);
     intervalRow->addWidget(new QLabel(QStringLiteral("秒"), group));
     intervalRow->addStretch();
+    // Away: a switch with its minutes, and under it why the desktop does not allow it, where it does not.
+    cbxAway = Box(group, "cbxAway", "离开电脑超过");
+    spnAwayMinutes = new QSpinBox(group);
+    spnAwayMinutes->setObjectName(QStringLiteral("spnAwayMinutes"));
+    spnAwayMinutes->setRange(1, keys::AwayMinutes.max);
+    spnAwayMinutes->setMaximumWidth(80);
+    auto* awayRow = new QHBoxLayout;
+    awayRow->addWidget(cbxAway);
+    awayRow->addWidget(spnAwayMinutes);
+    awayRow->addWidget(new QLabel(QStringLiteral("分钟（无键盘鼠标操作或屏幕锁定）时不作记录"), group));
+    awayRow->addStretch();
+    lblAwayUnavailable = new QLabel(group);
+    lblAwayUnavailable->setObjectName(QStringLiteral("lblAwayUnavailable"));
+    QPalette muted = lblAwayUnavailable->palette();
+    muted.setColor(QPalette::WindowText, vh::skin::kMuted);
+    lblAwayUnavailable->setPalette(muted);
+    lblAwayUnavailable->hide();
+    connect(cbxAway, &QCheckBox::toggled, spnAwayMinutes, &QWidget::setEnabled);
+
     auto* layout = new QVBoxLayout(group);
     layout->addLayout(intervalRow);
     layout->addWidget(scb2);
+    layout->addLayout(awayRow);
+    layout->addWidget(lblAwayUnavailable);
     return group;
 }
 
@@ -115,6 +138,23 @@ void TSystemSettingsPage::LoadSystemSettings() {
     scb1->setChecked(settings_.ReadFlag(keys::ExitPasswd));
     scb2->setChecked(settings_.ReadFlag(keys::AutoUpdate));
     suiNumberEdit1->setText(QString::number(settings_.ReadNumber(keys::TipInterval)));
+
+    const int away = settings_.ReadNumber(keys::AwayMinutes);
+    const bool awayOn = away > 0 && keys::AwayMinutes.InRange(away);
+    spnAwayMinutes->setValue(awayOn ? away : 10);
+    cbxAway->setChecked(awayOn);
+    spnAwayMinutes->setEnabled(awayOn);
+    vh::platform::PresenceSupport support;
+    try {
+        support = presenceSupport_ ? presenceSupport_() : vh::platform::TheWindowSystem().Presence();
+    } catch (const std::exception& e) {
+        support = {vh::platform::PresenceGap::Unsupported, e.what()}; // no display to ask
+    }
+    const bool available = support.gap == vh::platform::PresenceGap::None;
+    // A stored value stays as it is where the desktop cannot tell; the switch only cannot be changed.
+    cbxAway->setEnabled(available);
+    lblAwayUnavailable->setVisible(!available);
+    lblAwayUnavailable->setText(vh::FromGbk(AwayUnavailableText(support.gap)));
 }
 
 void TSystemSettingsPage::btn11Click() {
@@ -132,6 +172,7 @@ void TSystemSettingsPage::Apply() {
     in.exitPasswd = scb1->isChecked();
     in.autoUpdate = scb2->isChecked();
     in.tipIntervalText = vh::ToGbk(suiNumberEdit1->text());
+    in.awayMinutes = cbxAway->isChecked() ? spnAwayMinutes->value() : 0;
     const TSystemSettingsOutcome outcome = ApplySystemSettings(settings_, in);
     if (outcome.autorunRefused)
         host_.ShowNotice(QStringLiteral("错误"), QStringLiteral("注册表写入错误"));

@@ -12,10 +12,10 @@ if(VH_WITH_QT)
         TIMEOUT 120
         ENV QT_QPA_PLATFORM=offscreen)
 endif()
-# The real program under Xvfb (displays :121 to :123, :127 and :128 belong to these tests).
+# The real program under Xvfb (displays :121 to :123 and :127 to :129 belong to these tests).
 if(VH_WITH_QT AND NOT WIN32)
     foreach(t IN ITEMS single_instance:121:90 e2e_tray:122:150 e2e_sni_tray:123:90 session_end:127:180
-                   wayland_notice:128:120)
+                   wayland_notice:128:120 away:129:240)
         string(REPLACE ":" ";" parts "${t}")
         list(GET parts 0 script)
         list(GET parts 1 disp)

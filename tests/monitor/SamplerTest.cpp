@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -225,6 +226,38 @@ TEST_F(SamplerTest, EveryTickStoresARowAndHandsOver) {
     ASSERT_EQ(stored_.size(), 2u);
     EXPECT_EQ(stored_[0].caption, stored_[1].caption);
     EXPECT_EQ(handOvers_, 2);
+}
+
+// With away detection on, a tick while the user is away stores nothing, reacts to nothing and traces one
+// line; the first tick after input samples again. Off, the presence is not even asked.
+TEST_F(SamplerTest, AwayTicksTakeNoSample) {
+    using namespace std::chrono_literals;
+    fake_->AddProcess(9, "game.exe");
+    fake_->AddWindow(3, "game", 9);
+    std::chrono::milliseconds awayAfter = 0ms;
+    sinks_.awayAfter = [&awayAfter] { return awayAfter; };
+    fake_->presence = vh::platform::UserPresence{2h, false};
+    TakeSample();
+    EXPECT_EQ(stored_.size(), 1u);
+    EXPECT_EQ(fake_->presenceReads, 0);
+
+    awayAfter = 10min;
+    fake_->presence = vh::platform::UserPresence{10min, false};
+    trace_.clear();
+    TakeSample();
+    fake_->presence = vh::platform::UserPresence{1min, true};
+    TakeSample();
+    EXPECT_EQ(stored_.size(), 1u);
+    EXPECT_EQ(handOvers_, 1);
+    EXPECT_EQ(trace_, (std::vector<std::string>{"user_away:no input for 600 s", "user_away:the screen is locked"}));
+
+    // Back at the keyboard, or a desktop that cannot tell at the moment: sampled as present.
+    fake_->presence = vh::platform::UserPresence{9min, false};
+    TakeSample();
+    fake_->presence.reset();
+    TakeSample();
+    EXPECT_EQ(stored_.size(), 3u);
+    EXPECT_EQ(handOvers_, 3);
 }
 
 TEST_F(SamplerTest, StoresTimeTextAndCaptionCutTo254Bytes) {

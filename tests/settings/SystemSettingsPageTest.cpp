@@ -2,8 +2,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -281,6 +283,34 @@ TEST_F(SystemSettingsPageTest, NewIntervalKeepsTheRotationWhereItWas) {
     while (shown.size() < 4 && clock.elapsed() < 5000)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_EQ(shown, (std::vector<std::string>{"A", "B", "C", "A"}));
+}
+
+TEST_F(SystemSettingsPageTest, AwayDetectionIsStoredWithThePageOrSaysWhyNot) {
+    page_->SetPresenceSupport([] { return vh::platform::PresenceSupport{vh::platform::PresenceGap::None, {}}; });
+    page_->LoadSystemSettings();
+    EXPECT_FALSE(page_->cbxAway->isChecked()); // off unless the user turns it on
+    EXPECT_FALSE(page_->spnAwayMinutes->isEnabled());
+    EXPECT_TRUE(page_->cbxAway->isEnabled());
+    page_->cbxAway->setChecked(true);
+    page_->spnAwayMinutes->setValue(15);
+    Click(page_->btn11);
+    EXPECT_EQ(Value("System", "AwayMinutes"), "15");
+    page_->LoadSystemSettings();
+    EXPECT_TRUE(page_->cbxAway->isChecked());
+    EXPECT_EQ(page_->spnAwayMinutes->value(), 15);
+    page_->cbxAway->setChecked(false);
+    Click(page_->btn11);
+    EXPECT_EQ(Value("System", "AwayMinutes"), "0");
+
+    // A desktop that cannot tell: the switch is disabled and the page says why.
+    page_->SetPresenceSupport([] {
+        return vh::platform::PresenceSupport{vh::platform::PresenceGap::NoIdleProtocol, "no idle protocol"};
+    });
+    page_->LoadSystemSettings();
+    EXPECT_FALSE(page_->cbxAway->isEnabled());
+    EXPECT_TRUE(page_->lblAwayUnavailable->isVisibleTo(page_.get()));
+    EXPECT_EQ(page_->lblAwayUnavailable->text(),
+              QStringLiteral("本桌面的窗口管理器不提供空闲时间，无法检测是否离开。"));
 }
 
 TEST_F(SystemSettingsPageTest, PasswordButtonOpensThePasswordPage) {
