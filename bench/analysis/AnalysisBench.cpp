@@ -1,4 +1,5 @@
-// The statistics page over a year of samples (525,600 rows, 300 process names) against the bare tally.
+// The statistics page over a year of samples (525,600 rows, 300 process names): the shares, the work share
+// and the per-day view, drawn.
 // The year database is the one bench_storage generates into <build>/bench/storage-year/ (run it first).
 #include <QApplication>
 #include <QDate>

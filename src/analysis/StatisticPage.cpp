@@ -1,8 +1,12 @@
 #include "analysis/StatisticPage.h"
 
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QButtonGroup>
 #include <QChart>
 #include <QChartView>
 #include <QCollator>
+#include <QCursor>
 #include <QDateEdit>
 #include <QDir>
 #include <QFileDialog>
@@ -17,13 +21,18 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
+#include <QStackedBarSeries>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimeEdit>
+#include <QToolTip>
+#include <QValueAxis>
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/CsvExport.h"
 #include "analysis/RangeAnalysis.h"
+#include "analysis/WorkShare.h"
 #include "platform/Text.h"
 #include "toolkit/ErrorDisplay.h"
 #include "toolkit/PageHost.h"
@@ -94,6 +103,135 @@ TStatisticPage::TStatisticPage(vh::PageHost& host, QWidget* parent) : QWidget(pa
     const int listTop = row3 + kButtonHeight + 12;
     BuildChart(QRect(6, listTop, 295, 301));
     BuildShareList(QRect(305, listTop, 249, 298));
+    BuildDaysView(QRect(305, listTop, 249, 298));
+
+    // In the heading's row, right of its text: the figure the catalogue of work programs exists for.
+    lblWorkShare = new QLabel(this);
+    lblWorkShare->setObjectName("lblWorkShare");
+    lblWorkShare->setTextFormat(Qt::PlainText);
+    lblWorkShare->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblWorkShare->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(kFrame.name()));
+    lblWorkShare->setGeometry(kMargin + 120, kHeadingTop, kContentWidth - 120, kHeadingHeight - 2);
+    lblWorkShare->setToolTip(QString::fromUtf8("选定时间内工作程序所占的记录次数比例"));
+    lblWorkShare->raise();
+
+    // Between the actions: which view stands in the list's place.
+    btnShowShares = new QPushButton(QString::fromUtf8("比例"), this);
+    btnShowDays = new QPushButton(QString::fromUtf8("按日"), this);
+    btnShowShares->setObjectName("btnShowShares");
+    btnShowDays->setObjectName("btnShowDays");
+    // A group of their own: auto-exclusive buttons would join the grouping's radio buttons.
+    auto* views = new QButtonGroup(this);
+    for (QPushButton* b : {btnShowShares, btnShowDays}) {
+        b->setCheckable(true);
+        views->addButton(b);
+        // The view shown is the pressed one.
+        b->setStyleSheet(QStringLiteral("QPushButton:checked { background: %1; color: white; border-color: %1; }")
+                             .arg(kFrame.name()));
+    }
+    btnShowShares->setChecked(true);
+    btnShowShares->setToolTip(QString::fromUtf8("右侧显示各程序的时间比例"));
+    btnShowDays->setToolTip(QString::fromUtf8("右侧显示每天工作与其他的记录次数"));
+    btnShowShares->setGeometry(kPickerX + kButtonWidth + 96, row3, 56, kButtonHeight);
+    btnShowDays->setGeometry(kPickerX + kButtonWidth + 154, row3, 56, kButtonHeight);
+    connect(btnShowDays, &QPushButton::toggled, this, &TStatisticPage::ShowDays);
+}
+
+void TStatisticPage::BuildDaysView(const QRect& geometry) {
+    barsDays = new QStackedBarSeries(this);
+    barsDays->setObjectName("barsDays");
+    barsDays->setBarWidth(0.8);
+    auto* chart = new QChart;
+    chart->addSeries(barsDays);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->legend()->setFont(vh::skin::SongFont(11));
+    chart->setMargins(QMargins(0, 4, 0, 0));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setBackgroundRoundness(0);
+    chart->setBackgroundBrush(Qt::white);
+    chart->setBackgroundPen(Qt::NoPen);
+    auto* axisX = new QBarCategoryAxis(chart);
+    auto* axisY = new QValueAxis(chart);
+    // A month of days leaves no room for a label under each bar: the axis names the span, each bar tells
+    // its own day when pointed at.
+    axisX->setLabelsVisible(false);
+    axisX->setGridLineVisible(false);
+    chart->setTitleFont(vh::skin::SongFont(11));
+    axisY->setLabelsFont(vh::skin::SongFont(10));
+    axisY->setLabelFormat("%d");
+    chart->addAxis(axisX, Qt::AlignBottom);
+    chart->addAxis(axisY, Qt::AlignLeft);
+    barsDays->attachAxis(axisX);
+    barsDays->attachAxis(axisY);
+    chtDays = new QChartView(chart, this);
+    chtDays->setObjectName("chtDays");
+    chtDays->setRenderHint(QPainter::Antialiasing);
+    chtDays->setFrameShape(QFrame::NoFrame);
+    chtDays->setStyleSheet(
+        QStringLiteral("QChartView { border: 1px solid %1; background: white; }").arg(vh::skin::kRule.name()));
+    chtDays->setGeometry(geometry);
+    chtDays->hide();
+    connect(barsDays, &QStackedBarSeries::hovered, this, [this](bool on, int index, QBarSet*) {
+        if (!on || index < 0 || index >= static_cast<int>(dayBars_.size())) {
+            QToolTip::hideText();
+            return;
+        }
+        const vh::analysis::WorkCount& bar = dayBars_[static_cast<std::size_t>(index)];
+        QToolTip::showText(
+            QCursor::pos(),
+            QString::fromUtf8("%1：工作 %2 次，其他 %3 次").arg(vh::FromGbk(bar.label)).arg(bar.work).arg(bar.other));
+    });
+}
+
+void TStatisticPage::ShowDays(bool days) {
+    sLV1->setVisible(!days);
+    chtDays->setVisible(days);
+}
+
+namespace {
+// At most this many bars fit the list's place readably; longer ranges are shown by week or month.
+constexpr std::size_t kMaxBars = 31;
+} // namespace
+
+void TStatisticPage::FillWorkShare(const vh::analysis::WorkShare& share) {
+    workShare_ = share;
+    const std::int64_t total = share.work + share.other;
+    lblWorkShare->setText(total == 0
+                              ? QString()
+                              : QString::fromUtf8("工作占比 %1（工作 %2 次，共 %3 次）")
+                                    .arg(vh::FromGbk(vh::analysis::FormatShare(share.Percent(), DecimalSeparator())))
+                                    .arg(share.work)
+                                    .arg(total));
+    dayBars_ = vh::analysis::WorkBars(share.days, kMaxBars);
+    barsDays->clear();
+    auto* work = new QBarSet(QString::fromUtf8("工作"));
+    auto* other = new QBarSet(QString::fromUtf8("其他"));
+    work->setColor(QColor::fromRgb(0x59A14F));
+    other->setColor(QColor::fromRgb(0xBAB0AC));
+    for (QBarSet* set : {work, other})
+        set->setBorderColor(Qt::white);
+    QStringList labels;
+    std::int64_t highest = 0;
+    for (const vh::analysis::WorkCount& bar : dayBars_) {
+        *work << static_cast<qreal>(bar.work);
+        *other << static_cast<qreal>(bar.other);
+        highest = std::max(highest, bar.work + bar.other);
+        labels << vh::FromGbk(bar.label);
+    }
+    barsDays->append(work);
+    barsDays->append(other);
+    auto* axisX = static_cast<QBarCategoryAxis*>(chtDays->chart()->axes(Qt::Horizontal).front());
+    axisX->setCategories(labels);
+    const QString unit = dayBars_.size() == share.days.size()                     ? QString::fromUtf8("按日")
+                         : dayBars_.empty() || dayBars_.front().label.size() == 7 ? QString::fromUtf8("按月")
+                                                                                  : QString::fromUtf8("按周");
+    chtDays->chart()->setTitle(share.days.empty() ? QString()
+                                                  : QString::fromUtf8("%1 至 %2（%3）")
+                                                        .arg(vh::FromGbk(share.days.front().label.substr(5)),
+                                                             vh::FromGbk(share.days.back().label.substr(5)), unit));
+    auto* axisY = static_cast<QValueAxis*>(chtDays->chart()->axes(Qt::Vertical).front());
+    axisY->setRange(0, static_cast<qreal>(std::max<std::int64_t>(highest, 1)));
+    axisY->applyNiceNumbers();
 }
 
 void TStatisticPage::BuildRangeControls(int row1, int row2) {
@@ -241,9 +379,12 @@ void TStatisticPage::AnalyseRange() {
     case AnalysisOutcome::NoData:
         host_.ShowNotice(Utf8ToGbk("信息"), Utf8ToGbk("选定时间内没有监视数据"));
         FillTimeChart({});
+        FillWorkShare({});
         return;
     case AnalysisOutcome::Shares:
         FillTimeChart(result.shares);
+        // The same range's samples, day by day; a failed read leaves the figure empty, not wrong.
+        FillWorkShare(vh::analysis::AnalyseWorkShare(bounds).share);
         shownRange_ = bounds;
         return;
     }
@@ -314,19 +455,31 @@ bool WriteBytes(const QString& path, const std::string& bytes) {
 }
 } // namespace
 
-QString TStatisticPage::SamplesPath(const QString& sharesPath) {
+namespace {
+QString SiblingPath(const QString& sharesPath, const QString& suffix) {
     QString base = sharesPath;
     if (base.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
         base.chop(4);
-    return base + QStringLiteral("_记录.csv");
+    return base + suffix;
+}
+} // namespace
+
+QString TStatisticPage::SamplesPath(const QString& sharesPath) {
+    return SiblingPath(sharesPath, QStringLiteral("_记录.csv"));
 }
 
-bool TStatisticPage::ExportTo(const QString& path, bool withSamples) {
+QString TStatisticPage::DaysPath(const QString& sharesPath) {
+    return SiblingPath(sharesPath, QStringLiteral("_按日.csv"));
+}
+
+bool TStatisticPage::ExportTo(const QString& path, bool withSamples, bool withDays) {
     if (!WriteBytes(path, vh::analysis::SharesCsv(shareList_.Shown())))
+        return false;
+    if (withDays && !WriteBytes(DaysPath(path), vh::analysis::DaysCsv(workShare_)))
         return false;
     if (!withSamples)
         return true;
-    // The same query the analysis ran, over the range it ran on.
+    // The range the analysis ran on.
     std::vector<vh::analysis::ExportSample> samples;
     if (!vh::analysis::ReadRangeSamples(shownRange_, samples))
         return false;
@@ -344,7 +497,8 @@ void TStatisticPage::btnExportClick() {
     if (path.isEmpty())
         return;
     const bool withSamples = host_.ShowNotice(Utf8ToGbk("信息"), Utf8ToGbk("同时导出该时间段内的全部记录吗？"));
-    if (!ExportTo(path, withSamples))
+    const bool withDays = host_.ShowNotice(Utf8ToGbk("信息"), Utf8ToGbk("同时导出按日统计的工作比例吗？"));
+    if (!ExportTo(path, withSamples, withDays))
         host_.ShowNotice(Utf8ToGbk("错误"), Utf8ToGbk("导出失败，请检查文件能否写入。"));
 }
 

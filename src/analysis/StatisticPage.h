@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "analysis/Shares.h"
+#include "analysis/WorkShare.h"
 
+class QBarSet;
 class QChartView;
+class QStackedBarSeries;
 class QDateEdit;
 class QLabel;
 class QPieSeries;
@@ -62,13 +65,27 @@ public:
     QChartView* cht1;
     QPieSeries* pieS1TimeUse;
     QTableWidget* sLV1;
+    // The share of the samples that went to work programs, with its counts, beside the heading.
+    QLabel* lblWorkShare;
+    // The place of the share list shows it or the per-day view: work and other samples per day (or week,
+    // or month), stacked.
+    QPushButton* btnShowShares;
+    QPushButton* btnShowDays;
+    QChartView* chtDays;
+    QStackedBarSeries* barsDays;
 
     // The shares shown now, in slice order, and the range they were counted over.
     const std::vector<vh::analysis::TimeShare>& ShownShares() const { return shareList_.Shown(); }
-    // Writes the shown shares to path, and with samples the range's samples to SamplesPath(path); false
-    // when a file could not be written or the samples could not be read.
-    bool ExportTo(const QString& path, bool withSamples);
+    // The work share shown now.
+    const vh::analysis::WorkShare& ShownWorkShare() const { return workShare_; }
+    // Writes the shown shares to path, with samples the range's samples to SamplesPath(path), with days the
+    // per-day table to DaysPath(path); false when a file could not be written or the samples could not be
+    // read.
+    bool ExportTo(const QString& path, bool withSamples, bool withDays = false);
     static QString SamplesPath(const QString& sharesPath);
+    static QString DaysPath(const QString& sharesPath);
+    // Shows the per-day view in the place of the share list, or the list again.
+    void ShowDays(bool days);
 
 public slots:
     void btn9Click();
@@ -81,8 +98,12 @@ private:
     void BuildActions(int row);
     void BuildChart(const QRect& geometry);
     void BuildShareList(const QRect& geometry);
+    void BuildDaysView(const QRect& geometry);
+    void FillWorkShare(const vh::analysis::WorkShare& share);
 
     vh::PageHost& host_;
     vh::analysis::ShareList shareList_;
+    vh::analysis::WorkShare workShare_;
+    std::vector<vh::analysis::WorkCount> dayBars_;
     vh::analysis::RangeBounds shownRange_;
 };

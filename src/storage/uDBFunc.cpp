@@ -258,30 +258,35 @@ TRead<TDayCount> TDBFunc::CountByDay(const std::string& from, const std::string&
         return TDayCount{std::string(rs.Text(row, 0)), std::string(rs.Text(row, 1)), Number(rs.Text(row, 2))};
     };
     const std::string rawColumns = "substring(TIMEDETAIL from 1 for 10), PROCESS_NAME, 1";
+    const auto grouped = [](const std::string& samples) {
+        return "select D, P, count(*) from (" + samples + ") T (D, P, N) group by 1, 2";
+    };
+    TRead<TDayCount> read;
     if (!m.HasTallies()) {
-        return Select<TDayCount>(
-            m.fibDS1,
-            "select D, P, count(*) from (" + RawPiece(rawColumns, "AFROM", "ATO") +
-                ") T (D, P, N) group by 1, 2 order by 1",
+        read = Select<TDayCount>(
+            m.fibDS1, grouped(RawPiece(rawColumns, "AFROM", "ATO")),
             [&](Statement& ds) {
                 ds.SetParam("AFROM", from);
                 ds.SetParam("ATO", to);
             },
             readRow);
+    } else {
+        // The kept counts hold one row per day and name already; only the ragged ends are grouped.
+        const vh::storage::TallyPlan plan = vh::storage::PlanTally(from, to, false, true);
+        read = Select<TDayCount>(
+            m.fibDS1,
+            "select PERIOD, NAME, N from TIMETALLY where KIND = 2 and PERIOD >= :AD1 and PERIOD <= :AD2 union all " +
+                grouped(RawPiece(rawColumns, "AR1", "AR2") + " union all " + RawPiece(rawColumns, "AR3", "AR4")),
+            [&](Statement& ds) {
+                BindRun(ds, "AD1", "AD2", plan.headDays);
+                BindRaw(ds, "AR1", "AR2", plan, 0);
+                BindRaw(ds, "AR3", "AR4", plan, 1);
+            },
+            readRow);
     }
-    const vh::storage::TallyPlan plan = vh::storage::PlanTally(from, to, false, true);
-    const std::string sql = "select D, P, cast(sum(N) as integer) from (select PERIOD, NAME, N from TIMETALLY "
-                            "where KIND = 2 and PERIOD >= :AD1 and PERIOD <= :AD2 union all " +
-                            RawPiece(rawColumns, "AR1", "AR2") + " union all " + RawPiece(rawColumns, "AR3", "AR4") +
-                            ") T (D, P, N) group by 1, 2 order by 1";
-    return Select<TDayCount>(
-        m.fibDS1, sql,
-        [&](Statement& ds) {
-            BindRun(ds, "AD1", "AD2", plan.headDays);
-            BindRaw(ds, "AR1", "AR2", plan, 0);
-            BindRaw(ds, "AR3", "AR4", plan, 1);
-        },
-        readRow);
+    std::stable_sort(read.rows.begin(), read.rows.end(),
+                     [](const TDayCount& a, const TDayCount& b) { return a.day < b.day; });
+    return read;
 }
 
 TRead<TProcessUse> TDBFunc::ListRecentProcesses(const std::string& since, int limit) {

@@ -1,8 +1,12 @@
+#include <QBarSet>
+#include <QChartView>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QImage>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedBarSeries>
 #include <QTest>
 #include <fstream>
 #include <iterator>
@@ -255,3 +259,72 @@ TEST_F(StatisticPageFixture, ExportWritesTheShownSharesAndTheRangesSamples) {
     // The page shows what it showed before.
     EXPECT_EQ(page->sLV1->rowCount(), 2);
 }
+
+namespace {
+
+// The share of the samples that went to work programs, day by day, on a real database: a work program
+// whose catalogue entry differs in letter case and holds a path, days without samples, a range across
+// midnight, and the per-day table of the export.
+TEST_F(StatisticPageFixture, WorkShareByDayAndItsExport) {
+    ASSERT_EQ(TDBFunc::InsertProgram("C:\\Tools\\SOFFICE.BIN", Gbk("文字处理"), ""), TWriteResult::Done);
+    ASSERT_EQ(TDBFunc::SetProgramState(1, Gbk("文字处理")), TWriteResult::Done);
+    Sample("2024-03-01 23:50:00", "t", "soffice.bin"); // before the range
+    Sample("2024-03-01 23:58:00", "t", "soffice.bin");
+    Sample("2024-03-01 23:59:00", "t", "firefox-esr");
+    Sample("2024-03-02 00:00:00", "t", "soffice.bin");
+    Sample("2024-03-02 00:01:00", "t", "soffice.bin");
+    Sample("2024-03-04 09:00:00", "t", "firefox-esr");
+    Sample("2024-03-04 09:01:00", "t", "游戏.exe");
+    Sample("2024-03-04 12:00:00", "t", "soffice.bin"); // after the range
+    SetRange("2024-03-01 23:55:00", "2024-03-04 09:30:00");
+    page->btn9->click();
+
+    const vh::analysis::WorkShare& share = page->ShownWorkShare();
+    EXPECT_EQ(share.work, 3);
+    EXPECT_EQ(share.other, 3);
+    std::vector<std::string> days;
+    for (const auto& d : share.days)
+        days.push_back(d.label + " " + std::to_string(d.work) + "/" + std::to_string(d.other));
+    EXPECT_EQ(days, (std::vector<std::string>{"2024-03-01 1/1", "2024-03-02 2/0", "2024-03-03 0/0", "2024-03-04 0/2"}));
+    EXPECT_EQ(page->lblWorkShare->text(), QStringLiteral("工作占比 50 %（工作 3 次，共 6 次）"));
+    page->btnShowDays->click();
+    EXPECT_TRUE(page->chtDays->isVisibleTo(page.get()));
+    EXPECT_FALSE(page->sLV1->isVisibleTo(page.get()));
+    EXPECT_EQ(page->barsDays->barSets().size(), 2);
+    EXPECT_EQ(page->barsDays->barSets()[0]->count(), 4);
+
+    const QString path = QString::fromStdString(db->App().Path("分析.csv"));
+    ASSERT_TRUE(page->ExportTo(path, false, true));
+    EXPECT_EQ(TStatisticPage::DaysPath(path), QString::fromStdString(db->App().Path("分析_按日.csv")));
+    EXPECT_EQ(ReadBytes(TStatisticPage::DaysPath(path).toStdString()), "\xEF\xBB\xBF"
+                                                                       "日期,工作次数,其他次数,工作比例(%)\r\n"
+                                                                       "2024-03-01,1,1,50\r\n"
+                                                                       "2024-03-02,2,0,100\r\n"
+                                                                       "2024-03-03,0,0,0\r\n"
+                                                                       "2024-03-04,0,2,0\r\n");
+
+    // A range without samples empties the figure.
+    SetRange("2020-01-01 00:00:00", "2020-01-02 00:00:00");
+    page->btn9->click();
+    EXPECT_EQ(page->lblWorkShare->text(), QString());
+}
+
+// Long ranges are shown by week, longer ones by month.
+TEST(WorkBars, DaysWeeksThenMonths) {
+    std::vector<vh::analysis::WorkCount> days;
+    for (int d = 1; d <= 29; ++d) // February 2024 starts on a Thursday
+        days.push_back({"2024-02-" + std::string(d < 10 ? "0" : "") + std::to_string(d), d, 1});
+    EXPECT_EQ(vh::analysis::WorkBars(days, 31).size(), 29u);
+    const auto weeks = vh::analysis::WorkBars(days, 10);
+    ASSERT_EQ(weeks.size(), 5u);
+    EXPECT_EQ(weeks[0].label, "01-29"); // the Monday before
+    EXPECT_EQ(weeks[0].work, 1 + 2 + 3 + 4);
+    EXPECT_EQ(weeks[1].label, "02-05");
+    EXPECT_EQ(weeks[1].other, 7);
+    const auto months = vh::analysis::WorkBars(days, 4);
+    ASSERT_EQ(months.size(), 1u);
+    EXPECT_EQ(months[0].label, "2024-02");
+    EXPECT_EQ(months[0].work, 29 * 30 / 2);
+}
+
+} // namespace

@@ -2,6 +2,7 @@
 // of the machine), a real database with Chinese samples, a real analysis. The pictures go to
 // build/screenshots/ for a person to look at (scripts/screenshots copies them to docs/screenshots/).
 #include <QApplication>
+#include <QChartView>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -157,6 +158,24 @@ TEST_F(Screenshots, EveryPageAndDialog) {
     stat->btn9->click();
     ASSERT_EQ(stat->sLV1->rowCount(), 7); // two captions of one process
     Save(form_.get(), "analysis");
+
+    // The same page over two weeks, day by day: weekends without samples.
+    for (int day = 16; day <= 28; ++day) {
+        if (day == 21 || day == 22 || day == 28)
+            continue;
+        for (int i = 0; i < 40 + (day * 7) % 30; ++i) {
+            char t[32];
+            std::snprintf(t, sizeof t, "2026-02-%02d %02d:%02d:00", day, 9 + i / 60, i % 60);
+            const char* process = i % 5 < 3 ? "soffice.bin" : (i % 5 == 3 ? "xterm" : "firefox-esr");
+            ASSERT_EQ(TDBFunc::InsertSample(t, "t", process, ""), TWriteResult::Done);
+        }
+    }
+    stat->dtp1->setDate(QDate(2026, 2, 16));
+    stat->btnShowDays->click();
+    stat->btn9->click();
+    ASSERT_TRUE(stat->chtDays->isVisible());
+    Save(form_.get(), "analysis_days");
+    stat->btnShowShares->click();
 
     // The dialogs, each as it is shown.
     TFrmInfo info;
