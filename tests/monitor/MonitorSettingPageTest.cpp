@@ -27,10 +27,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Gbk(const char* utf8) {
-    return vh::text::Utf8ToGbk(utf8);
-}
-
 vh::DateTime At(int h, int m, int s) {
     return vh::test::At(2026, 12, 9, h, m, s);
 }
@@ -129,18 +125,6 @@ TEST_F(MonitorPageTest, ClearEmptiesTheControlsAndStoresNothing) {
     EXPECT_FALSE(host_.TimerOf(vh::Timer::TimeRange).Enabled());
     EXPECT_TRUE(host_.notices.empty());
     EXPECT_EQ(schedule_.TimeFrom, "9:25:30");
-}
-
-TEST_F(MonitorPageTest, ApplyWithoutADatabaseStoresNothing) {
-    schedule_ = {0, "8:0:0", "17:0:0", 5};
-    page_->FillScheduleControls();
-    Get<QPushButton>("btn13")->click();
-    ASSERT_EQ(host_.notices.size(), 1u);
-    EXPECT_EQ(host_.notices[0].caption, Gbk("信息"));
-    EXPECT_EQ(host_.notices[0].text, Gbk("数据库初始化出现错误，请检查相关设定。"));
-    EXPECT_FALSE(fs::exists(dir_ / "Config.ini"));
-    EXPECT_FALSE(host_.TimerOf(vh::Timer::TimeRange).Enabled());
-    EXPECT_TRUE(host_.shownPages.empty());
 }
 
 TEST_F(MonitorPageTest, ScheduleTickStartsRearmsAndStopsSampling) {
