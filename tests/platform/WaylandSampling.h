@@ -3,6 +3,9 @@
 // out: what it would store and trace, and the sample.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,6 +48,19 @@ inline void ExpectSampleOf(const Sampled& s, int pid, const std::string& caption
         EXPECT_NE(s.trace[i].find(walked), std::string::npos) << s.trace[i];
     EXPECT_EQ(s.trace[s.trace.size() - 2], std::to_string(pid) + walked);
     EXPECT_EQ(s.trace.back(), "current_caption:" + s.caption + " name:" + exeName);
+}
+
+// The backend's idle time, read anew at each call, on a desktop where nothing tells of a lock (no system
+// bus): the reading must come, unlocked; -1 ms when it does not.
+inline std::function<std::chrono::milliseconds()> IdleWithoutLockSource() {
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/system_bus_socket", 1);
+    auto& ws = platform::TheWindowSystem();
+    EXPECT_EQ(ws.Presence().gap, platform::PresenceGap::None) << ws.Presence().reason;
+    return [&ws] {
+        const auto p = ws.ReadPresence();
+        EXPECT_TRUE(p && !p->locked);
+        return p ? p->idle : std::chrono::milliseconds(-1);
+    };
 }
 
 // Cases on one desktop: each starts with the backend the program would choose from the session's environment

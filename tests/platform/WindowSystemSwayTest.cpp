@@ -208,14 +208,7 @@ std::chrono::milliseconds Since(Clock::time_point t) {
 
 TEST_F(SwaySampling, TheIdleTimeComesFromTheCompositorAndEndsWithInput) {
     // No logind and no screen saver service here: nothing tells of a lock.
-    setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/system_bus_socket", 1);
-    auto& ws = vh::platform::TheWindowSystem();
-    ASSERT_EQ(ws.Presence().gap, vh::platform::PresenceGap::None) << ws.Presence().reason;
-    const auto idle = [&] {
-        const auto p = ws.ReadPresence();
-        EXPECT_TRUE(p && !p->locked);
-        return p ? p->idle : std::chrono::milliseconds(-1);
-    };
+    const auto idle = vh::test::IdleWithoutLockSource();
 
     // Taken before the input: the idle time can only be shorter than the time since then.
     const auto input = Clock::now();
