@@ -1,10 +1,13 @@
 // TDBFunc against the bare Firebird API doing the same work on the same database files.
 // The year of samples (525,600 rows, one per minute, 300 process names, 5,000 captions) is generated
 // once into <build>/bench/storage-year/ABC.GDB and reused by later runs.
+// The engine runs in the program's default mode (the file held exclusively); VH_BENCH_SHARED=1 runs it as
+// with System/SharedDatabase on (databases open shared), to compare the two.
 #include <benchmark/benchmark.h>
 #include <firebird/Interface.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -304,6 +307,14 @@ void BM_RawInsertCommit(benchmark::State& state) {
     }
     stmt->free(&r.st);
 }
+
+// The engine's mode is chosen when it is loaded, before the first benchmark (the bare API's included).
+const bool g_modeChosen = [] {
+    const char* shared = std::getenv("VH_BENCH_SHARED");
+    vh::fb::Client::SetSharedAccess(shared && std::string(shared) == "1");
+    vh::fb::Client::Get();
+    return true;
+}();
 
 } // namespace
 

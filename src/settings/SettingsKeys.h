@@ -38,6 +38,8 @@ inline constexpr FlagKey ExitPasswd{"Security", "ExitPasswd", true};
 inline constexpr FlagKey AutoRun{"System", "AutoRun", true};
 inline constexpr FlagKey AutoMinimize{"System", "AutoMinimize", true};
 inline constexpr FlagKey AutoTask{"System", "AutoTask", true};
+// Opens the database so that the user's tools (isql-fb) may read it while the program runs; read at the start.
+inline constexpr FlagKey SharedDatabase{"System", "SharedDatabase", false};
 inline constexpr NumberKey Unwork{"system", "unwork", "unwork", 0};
 inline constexpr TextKey InformStr{"system", "InformStr", "InformStr", ""}; // default: the reminder text
 

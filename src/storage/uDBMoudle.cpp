@@ -2,6 +2,7 @@
 
 #include "platform/AppPaths.h"
 #include "platform/Text.h"
+#include "settings/SettingsAccessor.h"
 
 namespace {
 
@@ -32,6 +33,11 @@ TDMMain::TDMMain(const std::function<void(const std::string& errorGbk)>& reportE
       fibQryPublic(firbdbTime, fibtrans1, "select * from TPROGRAM where PROGRAMNAME=:APROGRAMNAME"),
       fibDS1(firbdbTime, fibtrans1), fibDSPublic(firbdbTime, fibtrans1), dataDir_(dataDir) {
     g_instance = this;
+    // Off by default: in the shared mode a process killed while it holds the engine's lock table leaves every
+    // other process on that database waiting forever (see README). The engine's mode is chosen once per process.
+    TSettingsAccessor settings;
+    settings.SetSettingsPath(dataDir_ + kConfigFileName);
+    vh::fb::Client::SetSharedAccess(settings.ReadFlag(vh::settings::keys::SharedDatabase));
     try {
         Connect(dataDir_ + kStartupFile);
     } catch (const std::exception& e) {

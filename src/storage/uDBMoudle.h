@@ -11,7 +11,8 @@ class TDMMain {
 public:
     // Opens "ABC.GDB" in the program's data folder (dataDir, with its trailing separator). A failure (file
     // missing or not a database, client library missing) goes to reportError with the library's text; the
-    // module is created all the same and stays without a connection.
+    // module is created all the same and stays without a connection. With System/SharedDatabase on in the
+    // folder's Config.ini (when the process first loads the engine) the database opens shared.
     explicit TDMMain(const std::function<void(const std::string& errorGbk)>& reportError = {},
                      const std::string& dataDir = vh::platform::ThisProcessLocations().dataDir);
     ~TDMMain();

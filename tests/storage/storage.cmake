@@ -7,3 +7,7 @@ if(NOT CMAKE_CROSSCOMPILING)
     # Its own process: once loaded, the client library stays loaded.
     vh_add_test(test_storage_noclient SOURCES NoClientTest.cpp LIBS vh_testsupport_db LABELS firebird TIMEOUT 60)
 endif()
+if(NOT CMAKE_CROSSCOMPILING AND NOT WIN32)
+    # Its own process: the engine's mode is chosen once per process.
+    vh_add_test(test_storage_shared SOURCES SharedAccessTest.cpp LIBS vh_testsupport_db LABELS firebird TIMEOUT 120)
+endif()
