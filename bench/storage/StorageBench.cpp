@@ -13,11 +13,14 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/AppPaths.h"
+#include "platform/Clock.h"
 #include "platform/Text.h"
+#include "storage/Backup.h"
 #include "storage/FbApi.h"
 #include "storage/uDBFunc.h"
 #include "storage/uDBMoudle.h"
@@ -308,6 +311,27 @@ void BM_RawInsertCommit(benchmark::State& state) {
     stmt->free(&r.st);
 }
 
+// The daily copy of the year database: the engine's backup into a fresh folder, done from a worker thread
+// as the program runs it, while the module holds the database.
+void BM_BackupYear(benchmark::State& state) {
+    Module m(YearFolder());
+    const std::string db = YearFolder() + "ABC.GDB";
+    const std::string dir = BenchDir("storage-backup");
+    double bytes = 0;
+    for (auto _ : state) {
+        vh::storage::BackupOutcome outcome;
+        std::thread worker([&] { outcome = vh::storage::BackupDatabase(db, dir, {2025, 12, 31}); });
+        worker.join();
+        if (!outcome.done) {
+            state.SkipWithError(outcome.reason.c_str());
+            break;
+        }
+        bytes = static_cast<double>(fs::file_size(outcome.file));
+    }
+    state.counters["copy_bytes"] = bytes;
+    state.counters["database_bytes"] = static_cast<double>(fs::file_size(db));
+}
+
 // The engine's mode is chosen when it is loaded, before the first benchmark (the bare API's included).
 const bool g_modeChosen = [] {
     const char* shared = std::getenv("VH_BENCH_SHARED");
@@ -326,6 +350,7 @@ BENCHMARK(BM_RawScanYear)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 BENCHMARK(BM_AnalyseYearByTitle)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 BENCHMARK(BM_RawScanYearByTitle)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 BENCHMARK(BM_AnalyseDay)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BackupYear)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
 BENCHMARK(BM_RawScanDay)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

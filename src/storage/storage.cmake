@@ -1,6 +1,6 @@
 # The database module, the operations and the Firebird layer under them. The client library is loaded at
 # run time, so only the headers are needed here.
-target_sources(vh_storage PRIVATE FbApi.cpp uDBMoudle.cpp uDBFunc.cpp)
+target_sources(vh_storage PRIVATE FbApi.cpp uDBMoudle.cpp uDBFunc.cpp Backup.cpp)
 if(WIN32)
     target_sources(vh_storage PRIVATE windows/FbLoaderWindows.cpp)
     if(CMAKE_CROSSCOMPILING)

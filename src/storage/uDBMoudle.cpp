@@ -8,13 +8,13 @@ namespace {
 
 TDMMain* g_instance = nullptr;
 
-const char* const kUser = "ADMIN";
-const char* const kPassword = "k4rv9tbe";
 const int kDialect = 1;
 
 } // namespace
 
 const char* const TDMMain::kStartupFile = "ABC.GDB";
+const char* const TDMMain::kUserName = "ADMIN";
+const char* const TDMMain::kPassword = "k4rv9tbe";
 
 std::string TDMMain::FallbackFile() const {
     return dataDir_ + "data" + vh::platform::PathSeparator() + "abc.gdb";
@@ -58,7 +58,7 @@ TDMMain* TDMMain::Instance() {
 
 void TDMMain::Connect(const std::string& path) {
     firbdbTime.SetDatabaseName(path);
-    firbdbTime.Open(kUser, kPassword, kDialect);
+    firbdbTime.Open(kUserName, kPassword, kDialect);
 }
 
 void TDMMain::OpenFallback() {

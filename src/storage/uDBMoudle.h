@@ -30,6 +30,10 @@ public:
     void CloseConnection() noexcept;
     bool Connected() const { return firbdbTime.IsOpen(); }
 
+    // The credentials of every attachment to the program's databases (the backup's service too).
+    static const char* const kUserName;
+    static const char* const kPassword;
+
     // The startup file's name, relative to the data folder, and the fallback file's full path.
     static const char* const kStartupFile;
     std::string FallbackFile() const;
