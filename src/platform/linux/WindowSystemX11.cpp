@@ -251,6 +251,10 @@ public:
 
     bool TerminateProcess(std::uint32_t pid) override { return LinuxTerminateProcess(pid); }
 
+    bool TerminateIdentified(std::uint32_t pid, const std::function<bool(const ProcessIdentity&)>& isTarget) override {
+        return LinuxTerminateIdentified(pid, isTarget);
+    }
+
 private:
     static xcb_window_t Id(WindowId w) { return static_cast<xcb_window_t>(w); }
 
