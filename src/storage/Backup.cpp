@@ -205,7 +205,9 @@ BackupOutcome BackupDatabase(const std::string& databaseFile, const std::string&
     const std::string part = final + kPartExtension;
 
     std::error_code ec;
-    fs::create_directories(backupDir, ec);
+    // The copies are the user's records, as private as the database's folder (installed, mode 0700).
+    if (fs::create_directories(backupDir, ec))
+        fs::permissions(backupDir, fs::perms::owner_all, ec);
     if (ec)
         return Failed("cannot create the backup folder " + backupDir + ": " + ec.message());
     if (!fs::is_regular_file(databaseFile, ec))
@@ -225,6 +227,7 @@ BackupOutcome BackupDatabase(const std::string& databaseFile, const std::string&
     }
     if (!fs::is_regular_file(part, ec))
         return Failed("the engine wrote no copy " + part);
+    fs::permissions(part, fs::perms::owner_read | fs::perms::owner_write, ec);
     std::string error;
     if (!vh::platform::ReplaceFileDurably(part, final, error)) {
         RemoveQuietly(part);

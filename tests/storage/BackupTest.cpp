@@ -177,6 +177,8 @@ TEST(Backup, CopyOfTheRunningDatabaseHoldsEveryRowCommittedBeforeIt) {
     ASSERT_TRUE(outcome.done) << outcome.reason;
     EXPECT_EQ(outcome.file, folder + "/ABC-20261209.fbk");
     EXPECT_EQ(FolderContents(folder).size(), 1u) << "a temporary was left behind";
+    EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(outcome.file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_FALSE(vh::storage::DailyBackupDue(folder, {2026, 12, 9, 23, 59}));
     EXPECT_TRUE(vh::storage::DailyBackupDue(folder, {2026, 12, 10, 0, 0}));
     // The program's connection is not disturbed.
