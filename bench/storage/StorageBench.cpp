@@ -1,20 +1,26 @@
 // TDBFunc against the bare Firebird API doing the same work on the same database files.
 // The year of samples (525,600 rows, one per minute, 300 process names, 5,000 captions) is generated
 // once into <build>/bench/storage-year/ABC.GDB and reused by later runs.
+// The engine runs in the program's default mode (the file held exclusively); VH_BENCH_SHARED=1 runs it as
+// with System/SharedDatabase on (databases open shared), to compare the two.
 #include <benchmark/benchmark.h>
 #include <firebird/Interface.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/AppPaths.h"
+#include "platform/Clock.h"
 #include "platform/Text.h"
+#include "storage/Backup.h"
 #include "storage/FbApi.h"
 #include "storage/uDBFunc.h"
 #include "storage/uDBMoudle.h"
@@ -307,6 +313,35 @@ void BM_RawInsertCommit(benchmark::State& state) {
     stmt->free(&r.st);
 }
 
+// The daily copy of the year database: the engine's backup into a fresh folder, done from a worker thread
+// as the program runs it, while the module holds the database.
+void BM_BackupYear(benchmark::State& state) {
+    Module m(YearFolder());
+    const std::string db = YearFolder() + "ABC.GDB";
+    const std::string dir = BenchDir("storage-backup");
+    double bytes = 0;
+    for (auto _ : state) {
+        vh::storage::BackupOutcome outcome;
+        std::thread worker([&] { outcome = vh::storage::BackupDatabase(db, dir, {2025, 12, 31}); });
+        worker.join();
+        if (!outcome.done) {
+            state.SkipWithError(outcome.reason.c_str());
+            break;
+        }
+        bytes = static_cast<double>(fs::file_size(outcome.file));
+    }
+    state.counters["copy_bytes"] = bytes;
+    state.counters["database_bytes"] = static_cast<double>(fs::file_size(db));
+}
+
+// The engine's mode is chosen when it is loaded, before the first benchmark (the bare API's included).
+const bool g_modeChosen = [] {
+    const char* shared = std::getenv("VH_BENCH_SHARED");
+    vh::fb::Client::SetSharedAccess(shared && std::string(shared) == "1");
+    vh::fb::Client::Get();
+    return true;
+}();
+
 } // namespace
 
 BENCHMARK(BM_InsertSample)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
@@ -317,6 +352,7 @@ BENCHMARK(BM_RawScanYear)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 BENCHMARK(BM_AnalyseYearByTitle)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 BENCHMARK(BM_RawScanYearByTitle)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 BENCHMARK(BM_AnalyseDay)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BackupYear)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
 BENCHMARK(BM_RawScanDay)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -84,12 +84,16 @@ void ProvideUsersFiles(const vh::platform::AppLocations& where) {
 // The long-lived objects in their order, start-up, and the message loop.
 int RunProgram(QApplication& app, const vh::platform::AppLocations& where,
                vh::platform::TerminationSignals& endSignals) {
-    // 1. The database module; a failed opening is reported and start-up goes on.
+    // 1. The database module; a failed opening is reported and start-up goes on. Shared access is off by
+    // default: in that mode a process killed while it holds the engine's lock table leaves every other
+    // process on the database waiting (see README).
+    TSettingsAccessor settings;
+    settings.SetSettingsPath(where.File(kConfigFileName));
     TDMMain DMMain(
         [](const std::string& gbk) {
             QMessageBox::critical(nullptr, QStringLiteral("Varnholt"), vh::FromGbk(gbk), QMessageBox::Ok);
         },
-        where.dataDir);
+        where.dataDir, settings.ReadFlag(vh::settings::keys::SharedDatabase));
     endSignals.Reclaim();
     // 2. The main window.
     TForm1 Form1;

@@ -209,9 +209,11 @@ bool IsSampledProcess(const std::optional<vh::platform::ProcessIdentity>& identi
 bool KillSampledProcess(vh::platform::WindowSystem& ws, std::uint32_t pid, const std::string& exeName,
                         const vh::DateTime& sampledAt) {
     // Pid 0 means no notice was ever filled; on Linux kill(0) would hit our own process group.
-    if (pid == 0 || !IsSampledProcess(ws.IdentifyProcess(pid), exeName, sampledAt))
+    if (pid == 0)
         return false;
-    return ws.TerminateProcess(pid);
+    return ws.TerminateIdentified(pid, [&](const vh::platform::ProcessIdentity& identity) {
+        return IsSampledProcess(identity, exeName, sampledAt);
+    });
 }
 
 void CheckNonWorkProgram(const TForegroundInfo& sample, const NonWorkActions& actions) {

@@ -9,6 +9,13 @@ std::unique_ptr<WindowSystem>& Instance() {
 }
 } // namespace
 
+bool WindowSystem::TerminateIdentified(std::uint32_t pid, const std::function<bool(const ProcessIdentity&)>& isTarget) {
+    const std::optional<ProcessIdentity> identity = IdentifyProcess(pid);
+    if (!identity || !isTarget(*identity))
+        return false;
+    return TerminateProcess(pid);
+}
+
 WindowSystem& TheWindowSystem() {
     auto& instance = Instance();
     // A failed creation (no display yet) leaves nothing behind, so the next call tries again.

@@ -102,6 +102,11 @@ public:
     virtual std::optional<ProcessIdentity> IdentifyProcess(std::uint32_t pid) = 0;
     // Ends the process at once (exit code 0xFFFFFFFF where the system has one). False on failure.
     virtual bool TerminateProcess(std::uint32_t pid) = 0;
+    // Ends the process running under pid only when isTarget accepts its identity. The backends hold the
+    // process while they look at it and end that same process, so an id handed on to another process
+    // meanwhile is never hit. This fallback looks up the identity and then terminates by id, which leaves
+    // such a moment open. True when the kill was made.
+    virtual bool TerminateIdentified(std::uint32_t pid, const std::function<bool(const ProcessIdentity&)>& isTarget);
 
     // Asked once after start-up; backends that always see every window keep this answer.
     virtual WindowSight Sight() { return {}; }

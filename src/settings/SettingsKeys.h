@@ -53,6 +53,8 @@ inline constexpr FlagKey ExitPasswd{"Security", "ExitPasswd", true};
 inline constexpr FlagKey AutoRun{"System", "AutoRun", true};
 inline constexpr FlagKey AutoMinimize{"System", "AutoMinimize", true};
 inline constexpr FlagKey AutoTask{"System", "AutoTask", true};
+// Opens the database so that the user's tools (isql-fb) may read it while the program runs; read at the start.
+inline constexpr FlagKey SharedDatabase{"System", "SharedDatabase", false};
 inline constexpr NumberKey Unwork{"system", "unwork", "unwork", 0};
 // Minutes without keyboard or mouse input after which a tick stores nothing; 0 (or missing) is off.
 inline constexpr NumberKey AwayMinutes{"System", "AwayMinutes", "AwayMinutes", 0, 0, 1440};

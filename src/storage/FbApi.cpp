@@ -126,6 +126,14 @@ std::string& ConfiguredPath() {
     return path;
 }
 
+bool g_sharedAccess = false;
+
+// A function's static: the library may be loaded from another file's static initialiser.
+std::string& SharedFolderOfEngine() {
+    static std::string folder;
+    return folder;
+}
+
 Client* g_client = nullptr;
 
 } // namespace
@@ -137,11 +145,12 @@ Client& Client::Get() {
     if (g_client)
         return *g_client;
     std::string path = ConfiguredPath().empty() ? DefaultClientLibrary() : ConfiguredPath();
-    PrepareEngineEnvironment();
     std::string error;
     void* library = LoadClientLibrary(path, error);
     if (!library)
         throw Error(error);
+    // The engine reads its environment at its first call, not when it is loaded.
+    std::string sharedFolder = PrepareEngineEnvironment(library, g_sharedAccess);
     using MasterFn = Firebird::IMaster* (*)();
     auto entry = reinterpret_cast<MasterFn>(ClientLibrarySymbol(library, "fb_get_master_interface"));
     if (!entry)
@@ -149,6 +158,11 @@ Client& Client::Get() {
     Firebird::IMaster* master = entry();
     if (!master)
         throw Error("fb_get_master_interface failed in " + path);
+    // Reads firebird.conf (and fixes the root folder) now, so the environment can be put back.
+    if (Firebird::IFirebirdConf* conf = master->getConfigManager()->getFirebirdConf())
+        conf->release();
+    EngineEnvironmentRead();
+    SharedFolderOfEngine() = std::move(sharedFolder);
     // Kept for the life of the process on purpose (see the header).
     auto* client = new Client;
     client->master_ = master;
@@ -166,6 +180,16 @@ void Client::SetLibraryPath(const std::string& path) {
 std::string Client::LibraryPath() {
     std::lock_guard<std::mutex> lock(ClientMutex());
     return ConfiguredPath().empty() ? DefaultClientLibrary() : ConfiguredPath();
+}
+
+void Client::SetSharedAccess(bool shared) {
+    std::lock_guard<std::mutex> lock(ClientMutex());
+    g_sharedAccess = shared;
+}
+
+std::string Client::SharedFolder() {
+    std::lock_guard<std::mutex> lock(ClientMutex());
+    return SharedFolderOfEngine();
 }
 
 // ---------------------------------------------------------------------------------------------- Attachment

@@ -44,6 +44,13 @@ public:
     // restores the default. Takes effect at the next Get() that has not loaded a library yet.
     static void SetLibraryPath(const std::string& path);
     static std::string LibraryPath();
+    // Asks for an engine that opens databases shared, so that other processes of the user (isql-fb) may
+    // open one while this process holds it. Decided once per process: takes effect at the next Get() that
+    // has not loaded a library yet.
+    static void SetSharedAccess(bool shared);
+    // The folder another process names as FIREBIRD and FIREBIRD_LOCK to open our databases beside us;
+    // empty while the engine holds its files alone (or is not loaded).
+    static std::string SharedFolder();
 
     Firebird::IMaster* Master() const { return master_; }
     Firebird::IUtil* Util() const { return util_; }

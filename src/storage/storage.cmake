@@ -1,6 +1,6 @@
 # The database module, the operations and the Firebird layer under them. The client library is loaded at
 # run time, so only the headers are needed here.
-target_sources(vh_storage PRIVATE FbApi.cpp uDBMoudle.cpp uDBFunc.cpp SchemaScript.cpp TallyPlan.cpp)
+target_sources(vh_storage PRIVATE FbApi.cpp uDBMoudle.cpp uDBFunc.cpp SchemaScript.cpp TallyPlan.cpp Backup.cpp)
 
 # The kept counts' part of the schema, built into the program as text: a database made before them gets
 # them when it is first opened.

@@ -9,19 +9,20 @@ namespace {
 
 TDMMain* g_instance = nullptr;
 
-const char* const kUser = "ADMIN";
-const char* const kPassword = "k4rv9tbe";
 const int kDialect = 1;
 
 } // namespace
 
 const char* const TDMMain::kStartupFile = "ABC.GDB";
+const char* const TDMMain::kUserName = "ADMIN";
+const char* const TDMMain::kPassword = "k4rv9tbe";
 
 std::string TDMMain::FallbackFile() const {
     return dataDir_ + "data" + vh::platform::PathSeparator() + "abc.gdb";
 }
 
-TDMMain::TDMMain(const std::function<void(const std::string& errorGbk)>& reportError, const std::string& dataDir)
+TDMMain::TDMMain(const std::function<void(const std::string& errorGbk)>& reportError, const std::string& dataDir,
+                 bool sharedAccess)
     : firbSPInsert(firbdbTime, fibtrans2,
                    "EXECUTE PROCEDURE INSERTVALUE (:ATIMEDETAIL, :ACAPTION, :APROCESSNAME,:ADescription)"),
       firbSPDeleteAll(firbdbTime, fibtrans1, "delete  from timeinfo"),
@@ -34,6 +35,7 @@ TDMMain::TDMMain(const std::function<void(const std::string& errorGbk)>& reportE
       fibQryPublic(firbdbTime, fibtrans1, "select * from TPROGRAM where PROGRAMNAME=:APROGRAMNAME"),
       fibDS1(firbdbTime, fibtrans1), fibDSPublic(firbdbTime, fibtrans1), dataDir_(dataDir) {
     g_instance = this;
+    vh::fb::Client::SetSharedAccess(sharedAccess);
     try {
         Connect(dataDir_ + kStartupFile);
     } catch (const std::exception& e) {
@@ -55,7 +57,7 @@ TDMMain* TDMMain::Instance() {
 void TDMMain::Connect(const std::string& path) {
     hasTallies_ = false;
     firbdbTime.SetDatabaseName(path);
-    firbdbTime.Open(kUser, kPassword, kDialect);
+    firbdbTime.Open(kUserName, kPassword, kDialect);
     ProvideTallies();
 }
 

@@ -12,8 +12,11 @@ public:
     // Opens "ABC.GDB" in the program's data folder (dataDir, with its trailing separator). A failure (file
     // missing or not a database, client library missing) goes to reportError with the library's text; the
     // module is created all the same and stays without a connection.
+    // sharedAccess runs the engine so that the user's tools can open the database beside the program
+    // (System/SharedDatabase, read by the entry); the engine's mode is chosen once per process.
     explicit TDMMain(const std::function<void(const std::string& errorGbk)>& reportError = {},
-                     const std::string& dataDir = vh::platform::ThisProcessLocations().dataDir);
+                     const std::string& dataDir = vh::platform::ThisProcessLocations().dataDir,
+                     bool sharedAccess = false);
     ~TDMMain();
     TDMMain(const TDMMain&) = delete;
     TDMMain& operator=(const TDMMain&) = delete;
@@ -31,6 +34,10 @@ public:
     // Whether the open database keeps the counts of db/tallies.sql. One made before them gets them when it
     // is opened; one that cannot take them (read-only) is counted from its samples.
     bool HasTallies() const { return hasTallies_; }
+
+    // The credentials of every attachment to the program's databases (the backup's service too).
+    static const char* const kUserName;
+    static const char* const kPassword;
 
     // The startup file's name, relative to the data folder, and the fallback file's full path.
     static const char* const kStartupFile;

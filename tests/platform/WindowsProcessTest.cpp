@@ -129,3 +129,35 @@ TEST(WindowsProcesses, TerminateEndsTheProcessWithExitCodeMinusOne) {
     EXPECT_EQ(code, 0xFFFFFFFFu);
     EXPECT_FALSE(ws->TerminateProcess(0));
 }
+
+// The kill of the non-work notice: one handle from the look to the kill. A process the check refuses lives on;
+// one that has ended is not looked at (its id may already be another's).
+TEST(WindowsProcesses, TerminateIdentifiedEndsOnlyTheProcessTheCheckAccepts) {
+    auto ws = vh::platform::CreateWindowSystem();
+    HANDLE child = StartSelf("--vh-helper=sleep");
+    ASSERT_NE(child, nullptr);
+    const DWORD pid = GetProcessId(child);
+    const auto expected = ws->IdentifyProcess(pid);
+    ASSERT_TRUE(expected.has_value());
+    int looked = 0;
+    EXPECT_FALSE(ws->TerminateIdentified(pid, [&](const vh::platform::ProcessIdentity& id) {
+        ++looked;
+        EXPECT_EQ(id.exeName, expected->exeName);
+        EXPECT_EQ(id.started, expected->started);
+        return false;
+    }));
+    EXPECT_EQ(looked, 1);
+    EXPECT_EQ(WaitForSingleObject(child, 200), static_cast<DWORD>(WAIT_TIMEOUT)) << "a refused process was ended";
+    EXPECT_TRUE(ws->TerminateIdentified(pid, [](const vh::platform::ProcessIdentity&) { return true; }));
+    ASSERT_EQ(WaitForSingleObject(child, 10000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(child, &code);
+    EXPECT_EQ(code, 0xFFFFFFFFu);
+    EXPECT_FALSE(ws->TerminateIdentified(pid, [&](const vh::platform::ProcessIdentity&) {
+        ++looked;
+        return true;
+    }));
+    EXPECT_EQ(looked, 1);
+    CloseHandle(child);
+    EXPECT_FALSE(ws->TerminateIdentified(0, [](const vh::platform::ProcessIdentity&) { return true; }));
+}

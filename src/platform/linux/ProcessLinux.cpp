@@ -3,10 +3,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -140,14 +142,14 @@ bool LinuxTerminateProcess(std::uint32_t pid) {
     return ::kill(static_cast<pid_t>(pid), SIGKILL) == 0;
 }
 
-std::optional<ProcessIdentity> LinuxProcessIdentity(std::uint32_t pid) {
-    const Fd dir(OpenProcessDir(pid));
-    if (dir.fd < 0)
-        return std::nullopt;
+namespace {
+
+// The identity of the process a /proc/PID folder handle was opened for.
+std::optional<ProcessIdentity> IdentityAt(int dirFd) {
     unsigned long long ticks = 0;
-    if (!StartTicksAt(dir.fd, ticks))
+    if (!StartTicksAt(dirFd, ticks))
         return std::nullopt;
-    std::string name = NameAt(dir.fd);
+    std::string name = NameAt(dirFd);
     if (name.empty())
         return std::nullopt;
     const long hz = ::sysconf(_SC_CLK_TCK);
@@ -161,6 +163,46 @@ std::optional<ProcessIdentity> LinuxProcessIdentity(std::uint32_t pid) {
     id.exeName = text::Utf8ToGbk(name);
     id.started = BootTime() + std::chrono::duration_cast<std::chrono::system_clock::duration>(sinceBoot);
     return id;
+}
+
+int PidfdOpen(std::uint32_t pid) {
+    return static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0));
+}
+
+int PidfdSignal(int pidfd, int sig) {
+    return static_cast<int>(::syscall(SYS_pidfd_send_signal, pidfd, sig, nullptr, 0));
+}
+
+} // namespace
+
+std::optional<ProcessIdentity> LinuxProcessIdentity(std::uint32_t pid) {
+    const Fd dir(OpenProcessDir(pid));
+    if (dir.fd < 0)
+        return std::nullopt;
+    return IdentityAt(dir.fd);
+}
+
+bool LinuxTerminateIdentified(std::uint32_t pid, const std::function<bool(const ProcessIdentity&)>& isTarget) {
+    if (pid == 0 || pid > static_cast<std::uint32_t>(INT_MAX))
+        return false;
+    const Fd pidfd(PidfdOpen(pid));
+    if (pidfd.fd < 0) {
+        if (errno != ENOSYS)
+            return false; // no such process
+        const std::optional<ProcessIdentity> identity = LinuxProcessIdentity(pid);
+        return identity && isTarget(*identity) && LinuxTerminateProcess(pid);
+    }
+    // The pidfd holds the process that had the id when it was opened. The /proc folder opened next is that
+    // process's while it still runs after the folder is open; once it has ended, the id may name another
+    // process already, so nothing is read and nothing is killed.
+    const Fd dir(OpenProcessDir(pid));
+    if (dir.fd < 0 || PidfdSignal(pidfd.fd, 0) != 0)
+        return false;
+    const std::optional<ProcessIdentity> identity = IdentityAt(dir.fd);
+    if (!identity || !isTarget(*identity))
+        return false;
+    // Reaches the process looked at, or fails (ESRCH) when it has ended since; never its successor.
+    return PidfdSignal(pidfd.fd, SIGKILL) == 0;
 }
 
 } // namespace vh::platform

@@ -3,6 +3,7 @@
 // follows a close request.
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -20,6 +21,10 @@ std::vector<ProcessEntry> LinuxProcessSnapshot();
 bool LinuxTerminateProcess(std::uint32_t pid);
 // Name (GBK) and start of the process now running under pid.
 std::optional<ProcessIdentity> LinuxProcessIdentity(std::uint32_t pid);
+// SIGKILL to the process under pid when isTarget accepts it, through a pidfd held from before the identity
+// is read until the signal: the signal reaches that process or, once it has ended, none. Kernels without
+// pidfd (before 5.3) get the identity check and then kill() by id.
+bool LinuxTerminateIdentified(std::uint32_t pid, const std::function<bool(const ProcessIdentity&)>& isTarget);
 
 // Asks gone() every step until it holds (true) or timeout has passed (false): a window that does not
 // answer its close request must not stall the sampler.

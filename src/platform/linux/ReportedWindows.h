@@ -36,6 +36,9 @@ public:
     std::vector<ProcessEntry> SnapshotProcesses() override { return LinuxProcessSnapshot(); }
     std::optional<ProcessIdentity> IdentifyProcess(std::uint32_t pid) override { return LinuxProcessIdentity(pid); }
     bool TerminateProcess(std::uint32_t pid) override { return LinuxTerminateProcess(pid); }
+    bool TerminateIdentified(std::uint32_t pid, const std::function<bool(const ProcessIdentity&)>& isTarget) override {
+        return LinuxTerminateIdentified(pid, isTarget);
+    }
 
 protected:
     struct Reported {

@@ -54,6 +54,9 @@ public:
     bool RequestClose(WindowId, std::chrono::milliseconds) override { return false; }
     std::optional<ProcessIdentity> IdentifyProcess(std::uint32_t pid) override { return LinuxProcessIdentity(pid); }
     bool TerminateProcess(std::uint32_t pid) override { return LinuxTerminateProcess(pid); }
+    bool TerminateIdentified(std::uint32_t pid, const std::function<bool(const ProcessIdentity&)>& isTarget) override {
+        return LinuxTerminateIdentified(pid, isTarget);
+    }
     WindowSight Sight() override { return {false, reason_}; }
 
 private:

@@ -241,6 +241,9 @@ public:
 
     std::optional<ProcessIdentity> IdentifyProcess(std::uint32_t pid) override { return LinuxProcessIdentity(pid); }
     bool TerminateProcess(std::uint32_t pid) override { return LinuxTerminateProcess(pid); }
+    bool TerminateIdentified(std::uint32_t pid, const std::function<bool(const ProcessIdentity&)>& isTarget) override {
+        return LinuxTerminateIdentified(pid, isTarget);
+    }
 
     // The i3 IPC tells nothing of input: the compositor's idle protocol does.
     PresenceSupport Presence() override { return idle_.Support(); }

@@ -285,6 +285,10 @@ public:
         return PresenceOf(idle, lock_.Locked());
     }
 
+    bool TerminateIdentified(std::uint32_t pid, const std::function<bool(const ProcessIdentity&)>& isTarget) override {
+        return LinuxTerminateIdentified(pid, isTarget);
+    }
+
 private:
     static xcb_window_t Id(WindowId w) { return static_cast<xcb_window_t>(w); }
 

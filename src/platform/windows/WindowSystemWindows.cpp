@@ -159,19 +159,23 @@ public:
         HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, pid);
         if (!h)
             return std::nullopt;
-        std::optional<ProcessIdentity> id;
-        FILETIME created{}, exited{}, kernel{}, user{};
-        // A process that has ended stays reachable while someone holds a handle to it.
-        if (WaitForSingleObject(h, 0) == WAIT_TIMEOUT && GetProcessTimes(h, &created, &exited, &kernel, &user)) {
-            for (auto& entry : SnapshotProcesses()) {
-                if (entry.pid == pid) {
-                    id = ProcessIdentity{std::move(entry.exeName), FromFileTime(created)};
-                    break;
-                }
-            }
-        }
+        std::optional<ProcessIdentity> id = IdentityOf(h, pid);
         CloseHandle(h);
         return id;
+    }
+
+    // One handle from the look to the kill: the id stays with this process until the handle is closed, and
+    // TerminateProcess on it can only end this process.
+    bool TerminateIdentified(std::uint32_t pid, const std::function<bool(const ProcessIdentity&)>& isTarget) override {
+        if (pid == 0)
+            return false;
+        HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+        if (!h)
+            return false;
+        const std::optional<ProcessIdentity> id = IdentityOf(h, pid);
+        const bool ok = id && isTarget(*id) && ::TerminateProcess(h, 0xFFFFFFFFu) != FALSE;
+        CloseHandle(h);
+        return ok;
     }
 
     bool TerminateProcess(std::uint32_t pid) override {
@@ -199,6 +203,19 @@ public:
 
 private:
     SessionLockWatch lock_;
+
+    // The name and start of the process a handle holds, found under its id in a snapshot (the handle keeps the
+    // id from passing on); nothing once it has ended (a handle keeps an ended process reachable).
+    std::optional<ProcessIdentity> IdentityOf(HANDLE h, std::uint32_t pid) {
+        FILETIME created{}, exited{}, kernel{}, user{};
+        if (WaitForSingleObject(h, 0) != WAIT_TIMEOUT || !GetProcessTimes(h, &created, &exited, &kernel, &user))
+            return std::nullopt;
+        for (auto& entry : SnapshotProcesses()) {
+            if (entry.pid == pid)
+                return ProcessIdentity{std::move(entry.exeName), FromFileTime(created)};
+        }
+        return std::nullopt;
+    }
 };
 
 } // namespace

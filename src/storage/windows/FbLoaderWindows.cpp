@@ -12,7 +12,12 @@ std::string DefaultClientLibrary() {
     return vh::platform::ExecutableDir() + "fbclient.dll";
 }
 
-void PrepareEngineEnvironment() {}
+// The engine's mode is the ServerMode of the firebird.conf delivered beside fbclient.dll.
+std::string PrepareEngineEnvironment(void*, bool) {
+    return {};
+}
+
+void EngineEnvironmentRead() {}
 
 void* LoadClientLibrary(const std::string& path, std::string& error) {
     HMODULE library = ::LoadLibraryA(path.c_str());

@@ -1,0 +1,388 @@
+// The daily copies on real databases: made from a worker thread beside the program's connection, restored
+// with gbak and read with isql-fb; the newest seven kept; a copy that cannot be written, and a copy killed in
+// the middle, leave the database and the older copies as they were. The engine runs in the program's
+// default mode, so a child process that makes a copy holds the database alone.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "faults/ChildProcess.h"
+#include "platform/Text.h"
+#include "storage/Backup.h"
+#include "storage/FbApi.h"
+#include "storage/uDBFunc.h"
+#include "storage/uDBMoudle.h"
+#include "support/TestDatabase.h"
+
+namespace fs = std::filesystem;
+using vh::storage::BackupDatabase;
+using vh::storage::BackupOutcome;
+
+namespace {
+
+// The engine's lock folder for this test and its children (the driver, gbak, isql-fb, gfix).
+const vh::test::PrivateLockFolder g_lockFolder;
+
+int RunCommand(const std::string& command, std::string& output) {
+    output.clear();
+    std::FILE* p = ::popen((command + " 2>&1").c_str(), "r");
+    if (!p)
+        return -1;
+    char buf[4096];
+    while (std::fgets(buf, sizeof buf, p))
+        output += buf;
+    return ::pclose(p);
+}
+
+std::string Quoted(const std::string& s) {
+    return "'" + s + "'";
+}
+
+const char* const kRowSql = "select TIMEDETAIL || '|' || TITLE || '|' || PROCESS_NAME from TIMEINFO;";
+
+// Every row of TIMEINFO as isql-fb prints it, read from a file no other process holds.
+std::multiset<std::string> RowsByIsql(const std::string& database, const std::string& scriptFolder) {
+    const std::string script = scriptFolder + "/rows.sql";
+    vh::test::WriteAll(script, std::string("SET HEADING OFF;\n") + kRowSql + "\n");
+    std::string out;
+    const int rc =
+        RunCommand("isql-fb -q -user ADMIN -password k4rv9tbe -i " + Quoted(script) + " " + Quoted(database), out);
+    EXPECT_EQ(rc, 0) << out;
+    std::multiset<std::string> rows;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\r'))
+            line.pop_back();
+        if (!line.empty())
+            rows.insert(line);
+    }
+    return rows;
+}
+
+// The copy put back as gbak -c does it, into a file of its own.
+std::string Restore(const std::string& copy, const std::string& folder) {
+    const std::string restored = folder + "/restored.gdb";
+    std::error_code ec;
+    fs::remove(restored, ec);
+    std::string out;
+    const int rc = RunCommand("gbak -c -user ADMIN -password k4rv9tbe " + Quoted(copy) + " " + Quoted(restored), out);
+    EXPECT_EQ(rc, 0) << out;
+    return restored;
+}
+
+// Validation errors of the whole file; warnings about pages that a killed transaction had allocated are
+// the engine's to reclaim.
+std::string ValidationErrors(const std::string& database) {
+    std::string out;
+    const int rc = RunCommand("gfix -v -full -user ADMIN -password k4rv9tbe " + Quoted(database), out);
+    if (rc != 0)
+        return "gfix failed: " + out;
+    std::istringstream lines(out);
+    std::string errors;
+    for (std::string line; std::getline(lines, line);) {
+        const bool fine = line.empty() || line == "Summary of validation errors" ||
+                          (line.find("Number of") != std::string::npos && line.find("warnings") != std::string::npos);
+        if (!fine)
+            errors += line + "\n";
+    }
+    return errors;
+}
+
+std::map<std::string, std::string> FolderContents(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(folder))
+        files[e.path().filename().string()] = vh::test::ReadAll(e.path().string());
+    return files;
+}
+
+std::string Sample(int i) {
+    char time[32];
+    std::snprintf(time, sizeof time, "2026-12-09 %02d:%02d:%02d", i / 3600 % 24, i / 60 % 60, i % 60);
+    return time;
+}
+
+// The rows as kRowSql prints them, of samples stored with StoreSample(i).
+std::string RowText(int i) {
+    return Sample(i) + "|" + vh::text::Utf8ToGbk("文档 " + std::to_string(i) + " - 编辑器") + "|p" +
+           std::to_string(i % 7) + ".exe";
+}
+
+void StoreSample(int i) {
+    ASSERT_EQ(TDBFunc::InsertSample(Sample(i), vh::text::Utf8ToGbk("文档 " + std::to_string(i) + " - 编辑器"),
+                                    "p" + std::to_string(i % 7) + ".exe", ""),
+              TWriteResult::Done);
+}
+
+// Fills TIMEINFO with n rows in one statement (many rows quickly; the layer would take PSQL's ":i" for a
+// parameter, so the rows come from a cross join of a system table).
+void Fill(const std::string& database, int n) {
+    vh::test::DirectSql sql(database);
+    sql.Exec("insert into TIMEINFO select first " + std::to_string(n) +
+             " '2026-11-01 00:00:00', 'window caption ' || a.RDB$TYPE || '-' || b.RDB$TYPE || '-' || c.RDB$TYPE, "
+             "'process' || b.RDB$TYPE || '.exe', '' from RDB$TYPES a cross join RDB$TYPES b cross join RDB$TYPES c");
+    EXPECT_GE(std::stol(sql.Scalar("select count(*) from TIMEINFO")), n);
+}
+
+long Count(const std::string& database) {
+    vh::test::DirectSql sql(database);
+    return std::stol(sql.Scalar("select count(*) from TIMEINFO"));
+}
+
+// Whether this process still has the file open (the engine lets go of it with its last attachment).
+bool ThisProcessHolds(const std::string& file) {
+    const fs::path wanted = fs::canonical(file);
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator("/proc/self/fd", ec))
+        if (fs::read_symlink(e.path(), ec) == wanted)
+            return true;
+    return false;
+}
+
+constexpr vh::DateTime Day(int d) {
+    return {2026, 12, d};
+}
+
+// The copy taken while the program goes on storing samples holds exactly the samples committed up to one
+// moment: all of those stored before it began, and of the later ones an unbroken run from the first.
+TEST(Backup, CopyOfTheRunningDatabaseHoldsEveryRowCommittedBeforeIt) {
+    vh::test::TestDatabase db;
+    EXPECT_EQ(vh::fb::Client::SharedFolder(), "") << "the database opens shared without the setting";
+    const std::string folder = vh::storage::BackupFolderFor(db.DatabasePath());
+    EXPECT_EQ(folder, db.App().Dir() + "backup");
+    EXPECT_TRUE(vh::storage::DailyBackupDue(folder, {2026, 12, 9, 0, 5}));
+
+    constexpr int kBefore = 300;
+    for (int i = 0; i < kBefore; ++i)
+        StoreSample(i);
+    std::atomic<bool> finished{false};
+    BackupOutcome outcome;
+    std::thread worker([&] {
+        outcome = BackupDatabase(db.DatabasePath(), folder, {2026, 12, 9, 0, 5});
+        finished = true;
+    });
+    int stored = kBefore;
+    while (!finished)
+        StoreSample(stored++);
+    worker.join();
+    ASSERT_TRUE(outcome.done) << outcome.reason;
+    EXPECT_EQ(outcome.file, folder + "/ABC-20261209.fbk");
+    EXPECT_EQ(FolderContents(folder).size(), 1u) << "a temporary was left behind";
+    EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(outcome.file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_FALSE(vh::storage::DailyBackupDue(folder, {2026, 12, 9, 23, 59}));
+    EXPECT_TRUE(vh::storage::DailyBackupDue(folder, {2026, 12, 10, 0, 0}));
+    // The program's connection is not disturbed.
+    StoreSample(stored++);
+    db.CloseConnection();
+    ASSERT_EQ(Count(db.DatabasePath()), stored);
+
+    const std::multiset<std::string> copied = RowsByIsql(Restore(outcome.file, db.App().Folder()), db.App().Folder());
+    ASSERT_GE(copied.size(), static_cast<std::size_t>(kBefore));
+    ASSERT_LT(copied.size(), static_cast<std::size_t>(stored));
+    std::multiset<std::string> expected;
+    for (int i = 0; i < static_cast<int>(copied.size()); ++i)
+        expected.insert(RowText(i));
+    EXPECT_EQ(copied, expected);
+    std::cout << "stored " << stored << " samples, " << stored - kBefore << " during the copy, which holds "
+              << copied.size() << "\n";
+}
+
+TEST(Backup, KeepsTheNewestSevenAndTouchesNoOtherFile) {
+    vh::test::TestDatabase db;
+    const std::string folder = vh::storage::BackupFolderFor(db.DatabasePath());
+    fs::create_directories(folder);
+    const std::map<std::string, std::string> foreign = {
+        {"notes.txt", "mine"},
+        {"ABC-2026121.fbk", "seven digits"},
+        {"XYZ-20261101.fbk", "another database"},
+        {"abc-20261101.fbk", "another name"},
+        {"ABC-20261101.fbk.bak", "the user's"},
+        {"ABC-202611O1.fbk", "a letter O"},
+    };
+    for (const auto& [name, content] : foreign)
+        vh::test::WriteAll(folder + "/" + name, content);
+    // What a copy killed in the middle left behind.
+    vh::test::WriteAll(folder + "/ABC-20261130.fbk.part", "half a copy");
+
+    std::set<std::string> ours;
+    for (int d = 1; d <= 8; ++d) {
+        StoreSample(d);
+        const BackupOutcome o = BackupDatabase(db.DatabasePath(), folder, Day(d));
+        ASSERT_TRUE(o.done) << o.reason;
+        ours.insert(fs::path(o.file).filename().string());
+    }
+    auto contents = FolderContents(folder);
+    for (const auto& [name, content] : foreign)
+        EXPECT_EQ(contents[name], content) << name;
+    EXPECT_EQ(contents.count("ABC-20261130.fbk.part"), 0u);
+    EXPECT_EQ(contents.count("ABC-20261201.fbk"), 0u) << "the eighth day keeps the oldest";
+    for (int d = 2; d <= 8; ++d)
+        EXPECT_EQ(contents.count("ABC-2026120" + std::to_string(d) + ".fbk"), 1u) << d;
+    EXPECT_EQ(contents.size(), foreign.size() + 7);
+
+    // A second copy on one day replaces the first, with what was stored since.
+    const std::string before = contents["ABC-20261208.fbk"];
+    StoreSample(100);
+    ASSERT_TRUE(BackupDatabase(db.DatabasePath(), folder, Day(8)).done);
+    contents = FolderContents(folder);
+    EXPECT_NE(contents["ABC-20261208.fbk"], before);
+    EXPECT_EQ(contents.size(), foreign.size() + 7);
+
+    // Fewer kept, and never the copy just made, even when older copies carry later dates.
+    ASSERT_TRUE(BackupDatabase(db.DatabasePath(), folder, Day(9), 3).done);
+    contents = FolderContents(folder);
+    EXPECT_EQ(contents.size(), foreign.size() + 3);
+    EXPECT_EQ(contents.count("ABC-20261207.fbk") + contents.count("ABC-20261208.fbk"), 2u);
+    ASSERT_TRUE(BackupDatabase(db.DatabasePath(), folder, Day(4), 1).done);
+    contents = FolderContents(folder);
+    EXPECT_EQ(contents.size(), foreign.size() + 1);
+    EXPECT_EQ(contents.count("ABC-20261204.fbk"), 1u);
+}
+
+// Sets up a database with rows and two older copies, then checks that a failed copy changed neither.
+class FailedBackup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Fill(db_.DatabasePath(), 40000);
+        folder_ = vh::storage::BackupFolderFor(db_.DatabasePath());
+        ASSERT_TRUE(BackupDatabase(db_.DatabasePath(), folder_, Day(1)).done);
+        StoreSample(1);
+        ASSERT_TRUE(BackupDatabase(db_.DatabasePath(), folder_, Day(2)).done);
+        StoreSample(2);
+        rows_ = Count(db_.DatabasePath());
+        copies_ = FolderContents(folder_);
+    }
+    void ExpectUntouched() {
+        EXPECT_EQ(FolderContents(folder_), copies_) << "the older copies changed, or a new file appeared";
+        db_.CloseConnection();
+        EXPECT_EQ(ValidationErrors(db_.DatabasePath()), "");
+        EXPECT_EQ(Count(db_.DatabasePath()), rows_);
+        db_.Restart();
+        EXPECT_TRUE(db_.Module().Connected());
+    }
+    // The driver's answer: "done <file>" or "failed <reason>".
+    std::string Driver(const std::vector<std::string>& prefix, const std::vector<std::string>& extra = {}) {
+        const char* driver = std::getenv("BACKUP_DRIVER");
+        EXPECT_NE(driver, nullptr);
+        std::vector<std::string> argv = prefix;
+        argv.insert(argv.end(), {driver, db_.DatabasePath(), folder_, "20261203"});
+        argv.insert(argv.end(), extra.begin(), extra.end());
+        vh::test::ChildProcess child(argv);
+        const int status = child.Wait();
+        const std::string out = child.Output();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status << ": " << out;
+        return out;
+    }
+
+    vh::test::TestDatabase db_;
+    std::string folder_;
+    long rows_ = 0;
+    std::map<std::string, std::string> copies_;
+};
+
+// The disk fills up during the copy (a file-size limit below the copy's size and above every file the
+// engine itself writes): the write fails, the process lives on and says why. The copy runs in a process of
+// its own, which then holds the database alone.
+TEST_F(FailedBackup, DiskFull) {
+    db_.CloseConnection();
+    const std::string out = Driver({}, {std::to_string(1536 * 1024)});
+    EXPECT_EQ(out.rfind("failed ", 0), 0u) << out;
+    std::cout << "disk full: " << out;
+    ExpectUntouched();
+}
+
+// The backup folder is not writable. Root ignores file modes, so the copy then runs as the user nobody,
+// with a lock folder of its own and the database its own (nothing else holds it meanwhile).
+TEST_F(FailedBackup, FolderNotWritable) {
+    fs::permissions(folder_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                 fs::perms::others_read | fs::perms::others_exec);
+    std::string out;
+    if (geteuid() != 0) {
+        const BackupOutcome o = BackupDatabase(db_.DatabasePath(), folder_, Day(3));
+        EXPECT_FALSE(o.done);
+        out = "failed " + vh::text::GbkToUtf8(o.reason) + "\n";
+    } else {
+        ASSERT_EQ(access("/usr/bin/setpriv", X_OK), 0) << "setpriv (util-linux) is needed to drop root";
+        db_.CloseConnection();
+        // Another lock folder beside a process that holds the file would leave both unguarded.
+        ASSERT_FALSE(ThisProcessHolds(db_.DatabasePath()));
+        const std::string lockDir = db_.App().Path("fblock-nobody");
+        fs::create_directories(lockDir);
+        ASSERT_EQ(chown(lockDir.c_str(), 65534, 65534), 0);
+        ASSERT_EQ(chown(db_.DatabasePath().c_str(), 65534, 65534), 0);
+        setenv("FIREBIRD_LOCK", lockDir.c_str(), 1);
+        out = Driver({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+        setenv("FIREBIRD_LOCK", g_lockFolder.Dir().c_str(), 1);
+        ASSERT_EQ(chown(db_.DatabasePath().c_str(), 0, 0), 0);
+        db_.Restart();
+    }
+    EXPECT_EQ(out.rfind("failed ", 0), 0u) << out;
+    std::cout << "folder not writable: " << out;
+    ExpectUntouched();
+}
+
+// Killed while it writes the copy of a big database (the program ended in the middle of its daily copy):
+// the database and the older copies stay whole, no half copy carries a copy's name, the next start opens
+// the database, and the next copy clears the temporary away.
+TEST(Backup, KillDuringTheCopyLeavesDatabaseAndOlderCopiesWhole) {
+    const char* driver = std::getenv("BACKUP_DRIVER");
+    ASSERT_NE(driver, nullptr);
+    vh::test::TestDatabase db;
+    const std::string folder = vh::storage::BackupFolderFor(db.DatabasePath());
+    StoreSample(1);
+    ASSERT_TRUE(BackupDatabase(db.DatabasePath(), folder, Day(1)).done);
+    StoreSample(2);
+    ASSERT_TRUE(BackupDatabase(db.DatabasePath(), folder, Day(2)).done);
+    Fill(db.DatabasePath(), 400000);
+    StoreSample(3);
+    const long rows = Count(db.DatabasePath());
+    const auto copies = FolderContents(folder);
+    const std::string part = folder + "/ABC-20261203.fbk.part";
+
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        db.CloseConnection();
+        vh::test::ChildProcess child({driver, db.DatabasePath(), folder, "20261203"});
+        // Killed once it has written the copy for a while.
+        const std::uintmax_t written = static_cast<std::uintmax_t>(round) * 2 * 1024 * 1024;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        std::error_code ec;
+        while (std::chrono::steady_clock::now() < deadline && child.Alive() &&
+               !(fs::exists(part, ec) && fs::file_size(part, ec) >= written))
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        const int status = child.Kill();
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+            << "the copy ended before the kill: " << status << " " << child.Output();
+        EXPECT_TRUE(fs::exists(part)) << "the kill came before the copy was written";
+
+        auto now = FolderContents(folder);
+        now.erase("ABC-20261203.fbk.part");
+        EXPECT_EQ(now, copies);
+        // The next start opens the database and stores samples.
+        db.Restart();
+        ASSERT_TRUE(db.Module().Connected()) << (db.errors.empty() ? "" : db.errors.back());
+        StoreSample(10 + round);
+    }
+    db.CloseConnection();
+    EXPECT_EQ(ValidationErrors(db.DatabasePath()), "");
+    EXPECT_EQ(Count(db.DatabasePath()), rows + 3);
+
+    db.Restart();
+    const BackupOutcome o = BackupDatabase(db.DatabasePath(), folder, Day(3));
+    ASSERT_TRUE(o.done) << o.reason;
+    EXPECT_FALSE(fs::exists(part));
+    EXPECT_EQ(FolderContents(folder).size(), copies.size() + 1);
+}
+
+} // namespace
