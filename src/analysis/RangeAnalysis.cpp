@@ -1,6 +1,9 @@
 #include "analysis/RangeAnalysis.h"
 
 #include <cmath>
+
+#include "platform/Clock.h"
+#include "storage/Backup.h"
 #include <utility>
 
 namespace vh::analysis {
@@ -55,8 +58,16 @@ bool ReadRangeSamples(const RangeBounds& range, std::vector<ExportSample>& sampl
     return true;
 }
 
-TWriteResult ClearAllSamples() {
-    return TDBFunc::DeleteAllSamples();
+ClearOutcome ClearAllSamples() {
+    const std::string database = TDBFunc::DatabaseFile();
+    if (!database.empty()) {
+        const vh::storage::BackupOutcome copy =
+            vh::storage::BackupDatabase(database, vh::storage::BackupFolderFor(database), vh::Now());
+        if (!copy.done)
+            return {ClearOutcome::BackupFailed, copy.reason};
+    }
+    // Without a connection the deletion fails as every write does.
+    return {TDBFunc::DeleteAllSamples() == TWriteResult::Done ? ClearOutcome::Cleared : ClearOutcome::Refused, {}};
 }
 
 } // namespace vh::analysis

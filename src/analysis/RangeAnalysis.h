@@ -33,7 +33,14 @@ std::vector<TimeShare> BuildTimeShares(const std::vector<TTallyRow>& rows, char 
 // The samples of the range in time order; false when they could not be read.
 [[nodiscard]] bool ReadRangeSamples(const RangeBounds& range, std::vector<ExportSample>& samples);
 
-// "清空所有记录" once the user has said yes: every sample goes. Throws only when the roll-back fails.
-TWriteResult ClearAllSamples();
+// "清空所有记录" once the user has said yes: first today's copy of the database (as the daily one), then every
+// sample goes. Without a copy nothing is deleted.
+struct ClearOutcome {
+    enum Kind { Cleared, BackupFailed, Refused };
+    Kind kind = Refused;
+    std::string reason; // BackupFailed: why no copy was made (GBK)
+};
+// Throws only when the deletion's roll-back fails (no connection).
+ClearOutcome ClearAllSamples();
 
 } // namespace vh::analysis

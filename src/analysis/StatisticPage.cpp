@@ -396,11 +396,15 @@ void TStatisticPage::btn9Click() {
 }
 
 void TStatisticPage::btn19Click() {
-    if (!host_.ShowNotice(Utf8ToGbk("信息"), Utf8ToGbk("您确认要清除所有的数据么?")))
+    if (!host_.ShowNotice(Utf8ToGbk("信息"),
+                          Utf8ToGbk("您确认要清除所有的数据么?清除前会先在backup文件夹中保存一份数据库的副本。")))
         return;
-    // The chart and the list keep the last analysis either way; a refusal is said, not hidden.
+    // The chart and the list keep the last analysis either way; a failure is said, not hidden.
     vh::RunGuarded([this] {
-        if (vh::analysis::ClearAllSamples() != TWriteResult::Done)
+        const vh::analysis::ClearOutcome cleared = vh::analysis::ClearAllSamples();
+        if (cleared.kind == vh::analysis::ClearOutcome::BackupFailed)
+            host_.ShowNotice(Utf8ToGbk("错误"), Utf8ToGbk("无法保存数据库的副本，记录没有删除：") + cleared.reason);
+        else if (cleared.kind == vh::analysis::ClearOutcome::Refused)
             host_.ShowNotice(Utf8ToGbk("错误"), Utf8ToGbk("数据库拒绝了此次清除，记录没有删除。"));
     });
 }

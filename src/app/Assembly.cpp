@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "analysis/StatisticPage.h"
+#include "app/DailyBackup.h"
 #include "app/Unit1.h"
 #include "catalogue/ProgramManagePage.h"
 #include "catalogue/WorkProgramPage.h"
@@ -92,6 +93,14 @@ void TAppAssembly::WireTimers() {
                      [this, &settings] { tmrUpdateTimer(form_, settings); });
     QObject::connect(&form_.TimerOf(vh::Timer::Tips), &vh::TTimer::OnTimer, &form_,
                      [this] { form_.SetTipText(tips_.ShowNextTip()); });
+}
+
+void TAppAssembly::StartBackups() {
+    backups_ = std::make_unique<TDailyBackup>([trace = where_.traceFile](const std::string& m) {
+        // A lost entry loses nothing else: the trace is a diagnostic.
+        (void)WriteTraceLog(trace, m);
+    });
+    backups_->Start();
 }
 
 vh::app::StartupData TAppAssembly::StartupData() {

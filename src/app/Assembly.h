@@ -9,6 +9,7 @@
 #include "platform/AppLocations.h"
 #include "update/Tips.h"
 
+class TDailyBackup;
 class TForm1;
 class TfrmAddWorkProgram;
 class TfrmDealUnwork;
@@ -35,6 +36,8 @@ public:
     void CreateDialogs();
     // What FormCreate's steps read and fill.
     vh::app::StartupData StartupData();
+    // The daily copy of the database, checked from now on.
+    void StartBackups();
 
     TfrmAddWorkProgram* AddWorkProgram() const { return add_.get(); }
     TfrmDealUnwork* DealUnwork() const { return deal_.get(); }
@@ -52,6 +55,7 @@ private:
     TMonitorSchedule schedule_;
     TTips tips_;
     std::unique_ptr<TSampler> sampler_;
+    std::unique_ptr<TDailyBackup> backups_;
     std::unique_ptr<TfrmAddWorkProgram> add_;
     std::unique_ptr<TfrmDealUnwork> deal_;
     std::unique_ptr<TfrmInformSet> inform_;

@@ -110,6 +110,7 @@ int RunProgram(QApplication& app, const vh::platform::AppLocations& where,
     if (vh::ApplicationTerminated())
         return 0;
     Form1.ShowAtStart();
+    assembly.StartBackups();
     // Once, when the loop runs: a desktop that hides other programs' windows records nothing.
     QTimer::singleShot(0, &Form1, [&Form1] { Form1.NoticeWindowSight(); });
     return app.exec();

@@ -197,6 +197,11 @@ TDBFunc::TDBFunc() {
     m->OpenFallback();
 }
 
+std::string TDBFunc::DatabaseFile() {
+    TDMMain* m = TDMMain::Instance();
+    return m && m->Connected() ? m->firbdbTime.DatabaseName() : std::string();
+}
+
 TWriteResult TDBFunc::InsertSample(const std::string& timeText, const std::string& caption,
                                    const std::string& processName, const std::string& description) {
     TDMMain& m = Module();

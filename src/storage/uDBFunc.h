@@ -78,6 +78,9 @@ public:
     // object: constructing one only opens the connection.
     TDBFunc();
 
+    // The file of the open database; empty without a connection.
+    static std::string DatabaseFile();
+
     // Stores one Sample in its own transaction. A refusal is only reported by the result, except when the
     // roll-back fails too (for instance with the connection closed): then it throws.
     static TWriteResult InsertSample(const std::string& timeText, const std::string& caption,

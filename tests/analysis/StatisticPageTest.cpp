@@ -8,11 +8,14 @@
 #include <QRadioButton>
 #include <QStackedBarSeries>
 #include <QTest>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
 
 #include "PageSupport.h"
+#include "platform/Clock.h"
+#include "storage/Backup.h"
 #include "support/TestClock.h"
 
 using namespace vh::test;
@@ -158,7 +161,9 @@ TEST_F(StatisticPageFixture, HeaderClicksShareOneDirection) {
     EXPECT_EQ(Names(Slices()), "B.exe,a.exe,C.exe");
 }
 
-TEST_F(StatisticPageFixture, ClearingAllRecordsAsksFirstAndKeepsTheChart) {
+// Clearing asks first, says that a copy is kept, makes it, and only then deletes; without a copy it
+// deletes nothing.
+TEST_F(StatisticPageFixture, ClearingAllRecordsAsksKeepsACopyAndKeepsTheChart) {
     Sample("2024-03-02 10:00:00", "a", "a.exe");
     Sample("2024-03-02 10:01:00", "b", "b.exe");
     SetRange("2024-03-02 00:00:00", "2024-03-02 23:59:59");
@@ -169,19 +174,33 @@ TEST_F(StatisticPageFixture, ClearingAllRecordsAsksFirstAndKeepsTheChart) {
     page->btn19->click();
     ASSERT_EQ(host.notices.size(), 1u);
     EXPECT_EQ(host.notices[0].caption, Gbk("信息"));
-    EXPECT_EQ(host.notices[0].text, Gbk("您确认要清除所有的数据么?"));
+    EXPECT_EQ(host.notices[0].text, Gbk("您确认要清除所有的数据么?清除前会先在backup文件夹中保存一份数据库的副本。"));
     EXPECT_EQ(StoredSamples(), 2);
 
+    // A backup folder that cannot be made (a file in its place): nothing is deleted, and the page says so.
+    db->App().WriteFile("backup", "not a folder");
     host.answer = true;
     page->btn19->click();
-    EXPECT_EQ(host.notices.size(), 2u);
+    ASSERT_EQ(host.notices.size(), 3u);
+    EXPECT_EQ(host.notices[2].caption, Gbk("错误"));
+    EXPECT_EQ(host.notices[2].text.rfind(Gbk("无法保存数据库的副本，记录没有删除："), 0), 0u);
+    EXPECT_EQ(StoredSamples(), 2);
+
+    std::filesystem::remove(db->App().Path("backup"));
+    host.notices.clear();
+    page->btn19->click();
+    EXPECT_EQ(host.notices.size(), 1u);
     EXPECT_EQ(StoredSamples(), 0);
+    // The copy holds what was there.
+    const std::string copy = vh::storage::BackupFolderFor(db->DatabasePath()) + "/" +
+                             vh::storage::BackupFileName(db->DatabasePath(), vh::Now());
+    EXPECT_TRUE(std::filesystem::exists(copy)) << copy;
     EXPECT_EQ(Rows(), shown);
     EXPECT_EQ(Slices(), shown);
 
     page->btn9->click();
-    ASSERT_EQ(host.notices.size(), 3u);
-    EXPECT_EQ(host.notices[2].text, Gbk("选定时间内没有监视数据"));
+    ASSERT_EQ(host.notices.size(), 2u);
+    EXPECT_EQ(host.notices[1].text, Gbk("选定时间内没有监视数据"));
     EXPECT_EQ(page->sLV1->rowCount(), 0);
 }
 

@@ -1,6 +1,7 @@
 // The assembled program: the main window's timers reach the sampler, the database and the non-work
 // handling through the real wiring, as they do in the running program.
 #include <QApplication>
+#include <QEventLoop>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
@@ -9,6 +10,7 @@
 
 #include "ShellTestSupport.h"
 #include "app/Assembly.h"
+#include "app/DailyBackup.h"
 #include "app/Unit1.h"
 #include "catalogue/uAddProgram.h"
 #include "monitor/Sampler.h"
@@ -148,6 +150,29 @@ TEST_F(AssemblyTest, TipsTickRotatesTheTipLine) {
     emit form_->TimerOf(vh::Timer::Tips).OnTimer();
     EXPECT_EQ(line->text(), QStringLiteral("第二条"));
     EXPECT_EQ(assembly_->Tips().NextIndex(), 0);
+}
+
+// The daily copy: at the first check of a day one copy is made beside the database on a thread of its own and
+// traced; later checks that day make none; the next day makes the next.
+TEST_F(AssemblyTest, TheDailyCopyIsMadeOnceADay) {
+    vh::test::TestClock clock(vh::test::At(2026, 12, 9, 23, 59, 0));
+    std::vector<std::string> trace;
+    TDailyBackup backups([&trace](const std::string& m) { trace.push_back(m); });
+    const auto copyMade = [&] {
+        QEventLoop loop;
+        QObject::connect(&backups, &TDailyBackup::Finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+        if (!backups.CheckNow())
+            return false;
+        loop.exec();
+        return true;
+    };
+    ASSERT_TRUE(copyMade());
+    EXPECT_FALSE(copyMade());
+    clock.Set(vh::test::At(2026, 12, 10, 0, 0, 30));
+    ASSERT_TRUE(copyMade());
+    EXPECT_EQ(trace, (std::vector<std::string>{"backup:" + db_.App().Path("backup/ABC-20261209.fbk"),
+                                               "backup:" + db_.App().Path("backup/ABC-20261210.fbk")}));
 }
 
 TEST_F(AssemblyTest, EveryPageOfTheSubsystemsIsInPlace) {
