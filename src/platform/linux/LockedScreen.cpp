@@ -10,12 +10,13 @@ namespace vh::platform {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using dbus::Message;
-
+// logind, and the session it gives a caller that names none.
 constexpr const char* kLogin = "org.freedesktop.login1";
 constexpr const char* kAutoSession = "/org/freedesktop/login1/session/auto";
 constexpr auto kRetryAfterFailure = std::chrono::minutes(1);
+
+using Clock = std::chrono::steady_clock;
+using dbus::Message;
 
 struct ScreenSaver {
     const char* name;
