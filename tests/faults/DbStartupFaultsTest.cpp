@@ -10,9 +10,9 @@
 #include <random>
 #include <string>
 
-#include "ChildProcess.h"
 #include "storage/uDBFunc.h"
 #include "storage/uDBMoudle.h"
+#include "support/ChildProcess.h"
 #include "support/TestDatabase.h"
 
 namespace fs = std::filesystem;

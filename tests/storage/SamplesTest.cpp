@@ -227,20 +227,6 @@ TEST_F(Tallies, KeptCountsAgreeWithCountingEverySample) {
         EXPECT_EQ(after.rows[g].count, each[g].count) << each[g].name;
 }
 
-TEST_F(Tallies, PerDayCountsAcrossMidnight) {
-    Add("2026-03-01 23:58:00", "t", "a.exe");
-    Add("2026-03-01 23:59:00", "t", "b.exe");
-    Add("2026-03-02 00:00:00", "t", "a.exe");
-    Add("2026-03-02 00:01:00", "t", "a.exe");
-    Add("2026-03-04 12:00:00", "t", "a.exe");
-    const TRead<TDayCount> days = TDBFunc::CountByDay("2026-03-01 23:59:00", "2026-03-04 23:59:59");
-    ASSERT_EQ(days.outcome, TReadOutcome::Rows);
-    std::vector<std::string> seen;
-    for (const auto& d : days.rows)
-        seen.push_back(d.day + " " + d.processName + " " + std::to_string(d.count));
-    EXPECT_EQ(seen, (std::vector<std::string>{"2026-03-01 b.exe 1", "2026-03-02 a.exe 2", "2026-03-04 a.exe 1"}));
-}
-
 // A database made before the kept counts gets them when the program opens it, counted from what it holds.
 TEST(TalliesUpgrade, AnOlderDatabaseGetsItsCountsAtOpening) {
     vh::test::TestDatabase db;

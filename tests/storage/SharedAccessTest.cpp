@@ -1,12 +1,7 @@
 // The records open to the user's own tools while the program holds the database (System/SharedDatabase on):
 // isql-fb, a real process of its own, started as README says, reads the samples the module stores, and
 // later ones too.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -19,6 +14,7 @@
 #include "storage/FbApi.h"
 #include "storage/uDBFunc.h"
 #include "storage/uDBMoudle.h"
+#include "support/ChildProcess.h"
 #include "support/TestDatabase.h"
 
 namespace {
@@ -46,80 +42,40 @@ struct SharedStart {
 // for it, FIREBIRD left unset unless named.
 class Isql {
 public:
-    Isql(const std::string& database, const std::vector<std::string>& environment) {
-        int in[2], out[2];
-        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0)
-            throw std::runtime_error("pipe failed");
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(in[0], 0);
-            ::dup2(out[1], 1);
-            ::dup2(out[1], 2);
-            ::unsetenv("FIREBIRD");
-            for (const std::string& e : environment)
-                ::putenv(const_cast<char*>(e.c_str()));
-            ::execlp("isql-fb", "isql-fb", "-q", "-user", "ADMIN", "-password", "k4rv9tbe", database.c_str(),
-                     static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(in[0]);
-        ::close(out[1]);
-        in_ = in[1];
-        out_ = out[0];
-    }
+    Isql(const std::string& database, std::vector<std::string> environment)
+        : child_(Command(database, std::move(environment)), true) {}
+    // Ended by the end of its input, not killed: a process killed while attached can leave the shared lock
+    // table locked.
     ~Isql() {
-        if (in_ >= 0)
-            ::close(in_);
-        int status = 0;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (::waitpid(pid_, &status, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > end) {
-                ::kill(pid_, SIGKILL);
-                ::waitpid(pid_, &status, 0);
-                break;
-            }
-            ::usleep(10000);
-        }
-        ::close(out_);
+        child_.CloseStdin();
+        child_.Wait();
     }
-    Isql(const Isql&) = delete;
-    Isql& operator=(const Isql&) = delete;
-
-    // Runs statements, then prints a marker and returns everything printed before it.
+    // Runs statements, then prints a marker and returns what it printed since the last call.
     std::string Run(const std::string& statements) {
-        static int n = 0;
-        const std::string marker = "MARK" + std::to_string(++n);
-        return Send(statements + "\nselect '" + marker + "' from RDB$DATABASE;\n", marker);
+        const std::string marker = "MARK" + std::to_string(++marks_);
+        child_.Write(statements + "\nselect '" + marker + "' from RDB$DATABASE;\n");
+        child_.WaitForText(marker, std::chrono::seconds(30));
+        const std::string printed = child_.Output().substr(seen_);
+        seen_ += printed.size();
+        return printed;
     }
     // Runs statements and ends isql-fb; everything it printed.
     std::string RunToEnd(const std::string& statements) {
-        const std::string out = Send(statements + "\nquit;\n", {});
-        return out;
+        child_.Write(statements + "\nquit;\n");
+        child_.Wait();
+        return child_.Output();
     }
 
 private:
-    // Until marker is printed, or to the end of the output when marker is empty.
-    std::string Send(const std::string& text, const std::string& marker) {
-        if (::write(in_, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
-            return "write failed";
-        std::string output;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while ((marker.empty() || output.find(marker) == std::string::npos) && std::chrono::steady_clock::now() < end) {
-            pollfd p{out_, POLLIN, 0};
-            if (::poll(&p, 1, 100) <= 0)
-                continue;
-            char buf[4096];
-            const ssize_t got = ::read(out_, buf, sizeof buf);
-            if (got <= 0)
-                break;
-            output.append(buf, static_cast<std::size_t>(got));
-        }
-        return output;
+    static std::vector<std::string> Command(const std::string& database, std::vector<std::string> argv) {
+        argv.insert(argv.begin(), {"env", "-u", "FIREBIRD"});
+        argv.insert(argv.end(), {"isql-fb", "-q", "-user", "ADMIN", "-password", "k4rv9tbe", database});
+        return argv;
     }
 
-    pid_t pid_ = -1;
-    int in_ = -1;
-    int out_ = -1;
+    vh::test::ChildProcess child_;
+    int marks_ = 0;
+    std::size_t seen_ = 0;
 };
 
 std::size_t Occurrences(const std::string& text, const std::string& what) {

@@ -3,10 +3,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "platform/AppPaths.h"
 #include "storage/uDBMoudle.h"
+#include "support/ChildProcess.h"
 
 namespace fs = std::filesystem;
 
@@ -18,6 +20,21 @@ std::string TemplateDatabase() {
 
 PrivateLockFolder::PrivateLockFolder() {
     ::setenv("FIREBIRD_LOCK", folder_.Path().c_str(), 1);
+}
+
+std::string ValidationErrors(const std::string& database) {
+    std::string out;
+    if (RunCommand("gfix -v -full -user ADMIN -password k4rv9tbe '" + database + "'", out) != 0)
+        return "gfix failed: " + out;
+    std::istringstream lines(out);
+    std::string errors;
+    for (std::string line; std::getline(lines, line);) {
+        const bool fine = line.empty() || line == "Summary of validation errors" ||
+                          (line.find("Number of") != std::string::npos && line.find("warnings") != std::string::npos);
+        if (!fine)
+            errors += line + "\n";
+    }
+    return errors;
 }
 
 TempAppDir::TempAppDir(bool withDatabase) {

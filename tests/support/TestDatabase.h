@@ -34,6 +34,10 @@ private:
     TempFolder folder_;
 };
 
+// What the engine's full validation (gfix) counts as damage in a file no process holds; "" when whole.
+// Warnings about pages that a killed transaction had allocated are the engine's to reclaim.
+std::string ValidationErrors(const std::string& database);
+
 // Direct access to a database file beside the module's own connection (the embedded engine lets one
 // process hold several), to set up and inspect rows without going through TDBFunc.
 class DirectSql {

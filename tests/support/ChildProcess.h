@@ -1,5 +1,5 @@
 #pragma once
-// A child process with its stdin and stdout on pipes, for tests that kill it at chosen moments.
+// A child process with its stdin and stdout on pipes, for tests that kill it at chosen moments or talk to it.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
@@ -19,7 +20,8 @@ namespace vh::test {
 
 class ChildProcess {
 public:
-    explicit ChildProcess(const std::vector<std::string>& argv) {
+    // withStderr: its standard error goes to the same pipe as its output.
+    explicit ChildProcess(const std::vector<std::string>& argv, bool withStderr = false) {
         int in[2], out[2];
         if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0)
             throw std::runtime_error("pipe failed");
@@ -27,11 +29,13 @@ public:
         posix_spawn_file_actions_init(&fa);
         posix_spawn_file_actions_adddup2(&fa, in[0], 0);
         posix_spawn_file_actions_adddup2(&fa, out[1], 1);
+        if (withStderr)
+            posix_spawn_file_actions_adddup2(&fa, out[1], 2);
         std::vector<char*> args;
         for (const auto& a : argv)
             args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
-        const int rc = posix_spawn(&pid_, args[0], &fa, nullptr, args.data(), environ);
+        const int rc = posix_spawnp(&pid_, args[0], &fa, nullptr, args.data(), environ);
         posix_spawn_file_actions_destroy(&fa);
         ::close(in[0]);
         ::close(out[1]);
@@ -64,14 +68,18 @@ public:
     }
     // Waits until a complete line equal to line has been printed.
     bool WaitForLine(const std::string& line, std::chrono::milliseconds timeout) {
+        return WaitForText("\n" + line + "\n", timeout, "\n");
+    }
+    // Waits until text has been printed anywhere in the output (after what lead puts before it).
+    bool WaitForText(const std::string& text, std::chrono::milliseconds timeout, const std::string& lead = {}) {
         const auto end = std::chrono::steady_clock::now() + timeout;
-        while (std::chrono::steady_clock::now() < end) {
-            if (("\n" + output_).find("\n" + line + "\n") != std::string::npos)
-                return true;
+        while ((lead + output_).find(text) == std::string::npos && std::chrono::steady_clock::now() < end)
             if (!Pump(std::chrono::milliseconds(50)))
-                return ("\n" + output_).find("\n" + line + "\n") != std::string::npos;
-        }
-        return false;
+                break;
+        return (lead + output_).find(text) != std::string::npos;
+    }
+    bool Write(const std::string& text) {
+        return ::write(stdin_, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     }
     void CloseStdin() {
         if (stdin_ >= 0)
@@ -122,5 +130,17 @@ private:
     int stdout_ = -1;
     std::string output_;
 };
+
+// Output and exit status of a shell command line, its standard error folded into its output.
+inline int RunCommand(const std::string& command, std::string& output) {
+    output.clear();
+    std::FILE* p = ::popen((command + " 2>&1").c_str(), "r");
+    if (!p)
+        return -1;
+    char buf[4096];
+    while (std::fgets(buf, sizeof buf, p))
+        output += buf;
+    return ::pclose(p);
+}
 
 } // namespace vh::test
