@@ -195,13 +195,13 @@ constexpr std::size_t kMaxBars = 31;
 
 void TStatisticPage::FillWorkShare(const vh::analysis::WorkShare& share) {
     workShare_ = share;
-    const std::int64_t total = share.work + share.other;
-    lblWorkShare->setText(total == 0
+    const vh::analysis::WorkCount total = share.Total();
+    lblWorkShare->setText(total.work + total.other == 0
                               ? QString()
                               : QString::fromUtf8("工作占比 %1（工作 %2 次，共 %3 次）")
-                                    .arg(vh::FromGbk(vh::analysis::FormatShare(share.Percent(), DecimalSeparator())))
-                                    .arg(share.work)
-                                    .arg(total));
+                                    .arg(vh::FromGbk(vh::analysis::FormatShare(total.Percent(), DecimalSeparator())))
+                                    .arg(total.work)
+                                    .arg(total.work + total.other));
     dayBars_ = vh::analysis::WorkBars(share.days, kMaxBars);
     barsDays->clear();
     auto* work = new QBarSet(QString::fromUtf8("工作"));

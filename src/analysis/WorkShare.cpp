@@ -55,12 +55,20 @@ WorkShare CountWork(const RangeBounds& range, const std::vector<TDayCount>& days
             it->second = vh::monitor::IsWorkProgram(row.processName, workProcesses);
         WorkCount& day = byDay.try_emplace(row.day, WorkCount{row.day, 0, 0}).first->second;
         (it->second ? day.work : day.other) += row.count;
-        (it->second ? share.work : share.other) += row.count;
     }
     share.days.reserve(byDay.size());
     for (auto& [key, count] : byDay)
         share.days.push_back(std::move(count));
     return share;
+}
+
+WorkCount WorkShare::Total() const {
+    WorkCount total;
+    for (const WorkCount& d : days) {
+        total.work += d.work;
+        total.other += d.other;
+    }
+    return total;
 }
 
 WorkShareAnalysis AnalyseWorkShare(const RangeBounds& range) {
@@ -115,8 +123,7 @@ std::string DaysCsv(const WorkShare& share) {
     std::string out(kUtf8Bom);
     out += "日期,工作次数,其他次数,工作比例(%)\r\n";
     for (const WorkCount& d : share.days) {
-        std::string percent =
-            FormatShare(SharePercent(static_cast<double>(d.work), static_cast<double>(d.work + d.other)), '.');
+        std::string percent = FormatShare(d.Percent(), '.');
         percent = percent.substr(0, percent.find(' '));
         out += CsvField(d.label, false) + ',' + std::to_string(d.work) + ',' + std::to_string(d.other) + ',' + percent +
                "\r\n";

@@ -15,15 +15,15 @@ struct WorkCount {
     std::string label;
     std::int64_t work = 0;
     std::int64_t other = 0;
+    // The share of the work samples in percent; 0 without samples.
+    double Percent() const { return SharePercent(static_cast<double>(work), static_cast<double>(work + other)); }
 };
 
 struct WorkShare {
-    std::int64_t work = 0;
-    std::int64_t other = 0;
     // Every day of the range, in order; days without samples count 0 and 0.
     std::vector<WorkCount> days;
-    // The share of the work samples in percent; 0 without samples.
-    double Percent() const { return SharePercent(static_cast<double>(work), static_cast<double>(work + other)); }
+    // The whole range.
+    WorkCount Total() const;
 };
 
 // Sorts the per-day counts of the range into work and other samples: a process is a work program when its

@@ -94,16 +94,18 @@ TWriteResult StoreSample(const std::string& timeText, const TForegroundInfo& sam
 TSampler::TSampler(std::function<vh::platform::WindowSystem&()> windowSystem, SamplerSinks sinks)
     : windowSystem_(std::move(windowSystem)), sinks_(std::move(sinks)) {}
 
+void TSampler::Trace(const std::string& message) const {
+    if (!sinks_.trace)
+        return;
+    try {
+        sinks_.trace(message);
+    } catch (...) {
+        // The trace is a diagnostic only; losing an entry must not lose the sample.
+    }
+}
+
 void TSampler::TakeSample() {
-    const TraceWriter trace = [this](const std::string& m) {
-        if (!sinks_.trace)
-            return;
-        try {
-            sinks_.trace(m);
-        } catch (...) {
-            // The trace is a diagnostic only; losing an entry must not lose the sample.
-        }
-    };
+    const TraceWriter trace = [this](const std::string& m) { Trace(m); };
     vh::platform::WindowSystem& ws = windowSystem_();
     const std::chrono::milliseconds awayAfter = sinks_.awayAfter ? sinks_.awayAfter() : std::chrono::milliseconds{};
     if (awayAfter > std::chrono::milliseconds::zero()) {
@@ -136,13 +138,7 @@ void TSampler::TakeSample() {
 }
 
 void TSampler::ReportStoreFailure(const std::string& why) {
-    if (sinks_.trace) {
-        try {
-            sinks_.trace(std::string(kWriteWrong) + ": " + why);
-        } catch (...) {
-            // As every trace entry: never at the sample's cost.
-        }
-    }
+    Trace(std::string(kWriteWrong) + ": " + why);
     // Ticks go on inside the open box's loop while the database is away: they still store and hand over,
     // but add no box of their own.
     if (!sinks_.showMessage || messageOpen_)

@@ -67,6 +67,8 @@ public:
     const TForegroundInfo& ForegroundInfo() const { return foregroundInfo_; }
 
 private:
+    // One trace entry; a trace that fails loses the entry, never the sample.
+    void Trace(const std::string& message) const;
     void ReportStoreFailure(const std::string& why);
 
     std::function<vh::platform::WindowSystem&()> windowSystem_;

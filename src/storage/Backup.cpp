@@ -69,15 +69,6 @@ std::vector<std::string> Names(const std::string& dir) {
     return names;
 }
 
-std::string EngineText(Firebird::IStatus* status) {
-    char buffer[2048];
-    const unsigned n = vh::fb::Client::Get().Util()->formatStatus(buffer, sizeof buffer, status);
-    std::string text(buffer, std::min<std::size_t>(n, sizeof buffer));
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-        text.pop_back();
-    return text.empty() ? std::string("Firebird error") : text;
-}
-
 // Lets go of the service's objects however the backup ends.
 struct ServiceParts {
     Firebird::ThrowStatusWrapper st;
@@ -163,7 +154,7 @@ void RunEngineBackup(const std::string& databaseFile, const std::string& target)
                 break;
         }
     } catch (const Firebird::FbException& e) {
-        const std::string why = EngineText(e.getStatus());
+        const std::string why = vh::fb::FormatStatus(e.getStatus());
         if (p.service)
             WaitUntilEnded(p.service, true);
         throw vh::fb::Error(why);

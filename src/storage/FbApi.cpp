@@ -10,13 +10,7 @@
 
 namespace vh::fb {
 
-namespace {
-
-using Firebird::FbException;
-using Firebird::IStatus;
-using Firebird::ThrowStatusWrapper;
-
-std::string FormatStatus(IStatus* status) {
+std::string FormatStatus(Firebird::IStatus* status) {
     char buffer[2048];
     unsigned n = Client::Get().Util()->formatStatus(buffer, sizeof buffer, status);
     std::string text(buffer, std::min<std::size_t>(n, sizeof buffer));
@@ -24,6 +18,12 @@ std::string FormatStatus(IStatus* status) {
         text.pop_back();
     return text.empty() ? std::string("Firebird error") : text;
 }
+
+namespace {
+
+using Firebird::FbException;
+using Firebird::IStatus;
+using Firebird::ThrowStatusWrapper;
 
 // One status object for a run of calls; every failing call throws FbException, which the public
 // methods turn into Error.

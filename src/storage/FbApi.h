@@ -17,6 +17,7 @@ class IAttachment;
 class ITransaction;
 class IStatement;
 class IMessageMetadata;
+class IStatus;
 } // namespace Firebird
 
 namespace vh::fb {
@@ -33,6 +34,9 @@ public:
 private:
     Cause cause_;
 };
+
+// The engine's message of a failed call, without its trailing line ends.
+std::string FormatStatus(Firebird::IStatus* status);
 
 // The loaded client library (libfbclient / fbclient.dll) and its master interface. Loaded once per process
 // and never unloaded: the engine keeps threads and atexit handlers that must outlive every caller.

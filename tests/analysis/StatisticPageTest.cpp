@@ -299,8 +299,8 @@ TEST_F(StatisticPageFixture, WorkShareByDayAndItsExport) {
     page->btn9->click();
 
     const vh::analysis::WorkShare& share = page->ShownWorkShare();
-    EXPECT_EQ(share.work, 3);
-    EXPECT_EQ(share.other, 3);
+    EXPECT_EQ(share.Total().work, 3);
+    EXPECT_EQ(share.Total().other, 3);
     std::vector<std::string> days;
     for (const auto& d : share.days)
         days.push_back(d.label + " " + std::to_string(d.work) + "/" + std::to_string(d.other));
