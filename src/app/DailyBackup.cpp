@@ -31,14 +31,16 @@ bool TDailyBackup::CheckNow() {
         return false;
     const std::string folder = vh::storage::BackupFolderFor(database);
     const vh::DateTime now = vh::Now();
-    if (!vh::storage::DailyBackupDue(folder, now))
+    if (vh::ToSystemTime(now) < retryFrom_ || !vh::storage::DailyBackupDue(database, folder, now))
         return false;
     Wait();
     running_ = true;
     worker_ = std::thread([this, database, folder, now] {
         const vh::storage::BackupOutcome outcome = vh::storage::BackupDatabase(database, folder, now);
-        QMetaObject::invokeMethod(this, [this, outcome] {
+        QMetaObject::invokeMethod(this, [this, outcome, now] {
             running_ = false;
+            retryFrom_ =
+                outcome.done ? std::chrono::system_clock::time_point{} : vh::ToSystemTime(now) + std::chrono::hours(1);
             if (trace_)
                 trace_(outcome.done ? "backup:" + outcome.file : "backup failed:" + outcome.reason);
             emit Finished(outcome.done);

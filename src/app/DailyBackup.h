@@ -1,9 +1,12 @@
 #pragma once
 // The daily copy of the database: checked at start and then every minute, made on a thread of its own so
-// that the window never waits for it, and reported in the trace. The exit waits for a copy under way.
+// that the window never waits for it, and reported in the trace. A copy that failed is tried again an hour
+// later, not at every check: a full disk would otherwise get a copy of the whole database every minute. The
+// exit waits for a copy under way.
 #include <QObject>
 #include <QTimer>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
@@ -17,7 +20,8 @@ public:
 
     // Starts the checks; the first runs once the message loop does.
     void Start();
-    // Starts today's copy when none exists yet and none is under way; false when nothing was started.
+    // Starts today's copy when none exists yet, none is under way and no failed one is waiting for its next
+    // try; false when nothing was started.
     bool CheckNow();
     // True while a copy is being made.
     bool Running() const { return running_; }
@@ -33,4 +37,5 @@ private:
     QTimer timer_;
     std::thread worker_;
     std::atomic<bool> running_{false};
+    std::chrono::system_clock::time_point retryFrom_{};
 };

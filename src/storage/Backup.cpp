@@ -242,15 +242,9 @@ BackupOutcome BackupDatabase(const std::string& databaseFile, const std::string&
     return o;
 }
 
-bool DailyBackupDue(const std::string& backupDir, const vh::DateTime& now) {
-    const std::string ending = "-" + DateDigits(now) + kCopyExtension;
+bool DailyBackupDue(const std::string& databaseFile, const std::string& backupDir, const vh::DateTime& now) {
     std::error_code ec;
-    for (const std::string& entry : Names(backupDir)) {
-        if (entry.size() > ending.size() && entry.compare(entry.size() - ending.size(), ending.size(), ending) == 0 &&
-            fs::is_regular_file(Join(backupDir, entry), ec))
-            return false;
-    }
-    return true;
+    return !fs::is_regular_file(Join(backupDir, BackupFileName(databaseFile, now)), ec);
 }
 
 } // namespace vh::storage

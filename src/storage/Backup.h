@@ -34,7 +34,7 @@ std::string BackupFileName(const std::string& databaseFile, const vh::DateTime& 
 [[nodiscard]] BackupOutcome BackupDatabase(const std::string& databaseFile, const std::string& backupDir,
                                            const vh::DateTime& day, int keep = 7);
 
-// True while backupDir holds no copy made for the day of now (of any database).
-bool DailyBackupDue(const std::string& backupDir, const vh::DateTime& now);
+// True while backupDir holds no copy of databaseFile made for the day of now.
+bool DailyBackupDue(const std::string& databaseFile, const std::string& backupDir, const vh::DateTime& now);
 
 } // namespace vh::storage

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "ShellTestSupport.h"
@@ -153,7 +154,8 @@ TEST_F(AssemblyTest, TipsTickRotatesTheTipLine) {
 }
 
 // The daily copy: at the first check of a day one copy is made beside the database on a thread of its own and
-// traced; later checks that day make none; the next day makes the next.
+// traced; later checks that day make none; the next day makes the next. A failed copy is tried again an hour
+// later.
 TEST_F(AssemblyTest, TheDailyCopyIsMadeOnceADay) {
     vh::test::TestClock clock(vh::test::At(2026, 12, 9, 23, 59, 0));
     std::vector<std::string> trace;
@@ -173,6 +175,18 @@ TEST_F(AssemblyTest, TheDailyCopyIsMadeOnceADay) {
     ASSERT_TRUE(copyMade());
     EXPECT_EQ(trace, (std::vector<std::string>{"backup:" + db_.App().Path("backup/ABC-20261209.fbk"),
                                                "backup:" + db_.App().Path("backup/ABC-20261210.fbk")}));
+
+    std::filesystem::remove_all(db_.App().Path("backup"));
+    db_.App().WriteFile("backup", "not a folder");
+    clock.Set(vh::test::At(2026, 12, 11, 0, 0, 0));
+    ASSERT_TRUE(copyMade());
+    EXPECT_EQ(trace.back().rfind("backup failed:", 0), 0u) << trace.back();
+    clock.Set(vh::test::At(2026, 12, 11, 0, 59, 0));
+    EXPECT_FALSE(copyMade());
+    std::filesystem::remove(db_.App().Path("backup"));
+    clock.Set(vh::test::At(2026, 12, 11, 1, 0, 0));
+    ASSERT_TRUE(copyMade());
+    EXPECT_EQ(trace.back(), "backup:" + db_.App().Path("backup/ABC-20261211.fbk"));
 }
 
 TEST_F(AssemblyTest, EveryPageOfTheSubsystemsIsInPlace) {

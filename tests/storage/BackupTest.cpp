@@ -78,7 +78,7 @@ TEST(Backup, CopyOfTheRunningDatabaseHoldsEveryRowCommittedBeforeIt) {
     EXPECT_EQ(vh::fb::Client::SharedFolder(), "") << "the database opens shared without the setting";
     const std::string folder = vh::storage::BackupFolderFor(db.DatabasePath());
     EXPECT_EQ(folder, db.App().Dir() + "backup");
-    EXPECT_TRUE(vh::storage::DailyBackupDue(folder, {2026, 12, 9, 0, 5}));
+    EXPECT_TRUE(vh::storage::DailyBackupDue(db.DatabasePath(), folder, {2026, 12, 9, 0, 5}));
 
     constexpr int kBefore = 300;
     for (int i = 0; i < kBefore; ++i)
@@ -98,8 +98,11 @@ TEST(Backup, CopyOfTheRunningDatabaseHoldsEveryRowCommittedBeforeIt) {
     EXPECT_EQ(FolderContents(folder).size(), 1u) << "a temporary was left behind";
     EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
     EXPECT_EQ(fs::status(outcome.file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_FALSE(vh::storage::DailyBackupDue(folder, {2026, 12, 9, 23, 59}));
-    EXPECT_TRUE(vh::storage::DailyBackupDue(folder, {2026, 12, 10, 0, 0}));
+    EXPECT_FALSE(vh::storage::DailyBackupDue(db.DatabasePath(), folder, {2026, 12, 9, 23, 59}));
+    EXPECT_TRUE(vh::storage::DailyBackupDue(db.DatabasePath(), folder, {2026, 12, 10, 0, 0}));
+    // Another database's copy of a day is not this one's.
+    vh::test::WriteAll(folder + "/XYZ-20261210.fbk", "another database");
+    EXPECT_TRUE(vh::storage::DailyBackupDue(db.DatabasePath(), folder, {2026, 12, 10, 0, 0}));
     // The program's connection is not disturbed.
     StoreSample(stored++);
     db.CloseConnection();
