@@ -1,6 +1,8 @@
 // Start with the session through an XDG autostart desktop entry.
 #include "platform/Autorun.h"
 
+#include "platform/FileReplace.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -154,7 +156,7 @@ void WriteAutorunEntry(const std::string& exePath) {
             done += static_cast<size_t>(w);
     }
     int err = ok ? 0 : errno;
-    if (ok && (::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0)) {
+    if (ok && ::fchmod(fd, 0644) != 0) {
         ok = false;
         err = errno;
     }
@@ -162,13 +164,12 @@ void WriteAutorunEntry(const std::string& exePath) {
         ok = false;
         err = errno;
     }
-    if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) {
+    std::string why = ok ? std::string() : "cannot write " + path + ": " + std::strerror(err);
+    if (ok && !ReplaceFileDurably(tmp, path, why))
         ok = false;
-        err = errno;
-    }
     if (!ok) {
         ::unlink(tmp.c_str());
-        throw std::runtime_error("cannot write " + path + ": " + std::strerror(err));
+        throw std::runtime_error(why);
     }
 }
 

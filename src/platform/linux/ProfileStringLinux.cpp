@@ -1,5 +1,6 @@
 #include "platform/ProfileString.h"
 
+#include "platform/FileReplace.h"
 #include "platform/ProfileRequest.h"
 #include "platform/Text.h"
 
@@ -268,19 +269,13 @@ bool ReplaceFile(const std::string& target, const std::string& data, const struc
         [[maybe_unused]] const int modeKept = fchmod(fd, old->st_mode & 07777);
         [[maybe_unused]] const int ownerKept = geteuid() == 0 ? fchown(fd, old->st_uid, old->st_gid) : 0;
     }
-    ok = WriteAll(fd, data) && fsync(fd) == 0;
+    ok = WriteAll(fd, data);
     if (close(fd) != 0)
         ok = false;
-    if (ok && rename(tmp.c_str(), target.c_str()) != 0)
-        ok = false;
-    if (!ok) {
+    std::string error;
+    if (!ok || !ReplaceFileDurably(tmp, target, error)) {
         unlink(tmp.c_str());
         return false;
-    }
-    const int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        (void)fsync(dfd);
-        close(dfd);
     }
     return true;
 }

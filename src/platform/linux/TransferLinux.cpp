@@ -1,5 +1,7 @@
 #include "platform/Transfer.h"
 
+#include "platform/FileReplace.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -119,18 +121,11 @@ void SetOptions(CURL* curl, const std::string& url, const TransferLimits& limits
 
 // Makes the transferred part the file, or removes it; the first failure is the result's error.
 bool FinishFile(int fd, const std::string& tmp, const std::string& file, bool ok, std::string& error) {
-    if (ok && ::fsync(fd) != 0) {
-        ok = false;
-        error = ErrnoText("cannot write", tmp, errno);
-    }
     if (::close(fd) != 0 && ok) {
         ok = false;
         error = ErrnoText("cannot write", tmp, errno);
     }
-    if (ok && std::rename(tmp.c_str(), file.c_str()) != 0) {
-        ok = false;
-        error = ErrnoText("cannot replace", file, errno);
-    }
+    ok = ok && ReplaceFileDurably(tmp, file, error);
     if (!ok)
         ::unlink(tmp.c_str());
     return ok;

@@ -3,6 +3,7 @@
 // beside the file, and the copy replaces the file in one step.
 #include "platform/ProfileString.h"
 
+#include "platform/FileReplace.h"
 #include "platform/ProfileRequest.h"
 #include "platform/Text.h"
 
@@ -94,7 +95,8 @@ void WriteProfileString(const std::string& path, const std::string& section, con
     ok = ok && WritePrivateProfileStringA(sec.c_str(), k.c_str(), v.c_str(), tmp) != FALSE;
     // Flushes the system's cached copy of the file.
     ok = ok && (WritePrivateProfileStringA(nullptr, nullptr, nullptr, tmp), true);
-    ok = ok && MoveFileExA(tmp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    std::string why;
+    ok = ok && ReplaceFileDurably(tmp, target, why);
     if (!ok) {
         DeleteFileA(tmp);
         throw ProfileWriteError(error);

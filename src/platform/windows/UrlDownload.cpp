@@ -1,5 +1,7 @@
 #include "platform/windows/UrlDownload.h"
 
+#include "platform/FileReplace.h"
+
 #include <chrono>
 #include <cstdio>
 #include <objbase.h>
@@ -123,10 +125,8 @@ UrlDownloadResult UrlDownloadToFile(const std::string& url, const std::string& f
         ok = false;
         result.error = "the answer is larger than " + std::to_string(limits.maxBytes) + " bytes";
     }
-    if (ok && !MoveFileExA(tmp, file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (ok && !ReplaceFileDurably(tmp, file, result.error))
         ok = false;
-        result.error = "cannot replace " + file;
-    }
     if (!ok)
         DeleteFileA(tmp);
     result.ok = ok;
