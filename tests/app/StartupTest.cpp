@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -116,7 +117,7 @@ TEST_F(StartupTest, SettingsDecideTheSteps) {
     }
 }
 
-TEST_F(StartupTest, InsideThePeriodWithAutoTaskOffAsksAndADeclineCancelsTheSchedule) {
+TEST_F(StartupTest, InsideThePeriodWithAutoTaskOffAsksADeclineCancelsAndAnExitLeavesTheSchedule) {
     Write(std::string("[Security]\r\nStartPasswd=0\r\n[System]\r\nAutoTask=0\r\n") + kInside);
     screen_.answer = true;
     Run();
@@ -135,32 +136,33 @@ TEST_F(StartupTest, InsideThePeriodWithAutoTaskOffAsksAndADeclineCancelsTheSched
     screen_.log.clear();
     Run();
     EXPECT_EQ(std::count(screen_.log.begin(), screen_.log.end(), "ask " + G("信息")), 0);
-}
 
-TEST_F(StartupTest, ExitAtTheLoginEndsWithoutTouchingTheSchedule) {
+    // Exit at the login: no question, so no cancelled schedule; the remaining steps still run.
     Write(std::string("[System]\r\nAutoTask=0\r\n") + kInside);
     screen_.exitAtLogin = true;
+    screen_.log.clear();
     Run();
     EXPECT_EQ(screen_.log[1], "login");
     EXPECT_EQ(screen_.log[2], "terminate");
-    // No question, so no cancelled schedule; the remaining steps still run.
     EXPECT_EQ(std::count(screen_.log.begin(), screen_.log.end(), "ask " + G("信息")), 0);
     EXPECT_EQ(Get("TimeConfig", "Taskexecutype"), "0");
     EXPECT_EQ(Get("SystemSet", "Version"), "1.2");
 }
 
-TEST_F(StartupTest, AFailingStepIsReportedAndTheRestSkipped) {
+// A step that fails is reported and ends start-up; a refused version write is reported once and start-up
+// goes on.
+TEST_F(StartupTest, AFailingStepEndsStartUpButARefusedVersionWriteDoesNot) {
     Write("[Security]\r\nStartPasswd=0\r\n");
-    // A tips file that exists but cannot be read: step 12 fails, step 13 does not run.
+    // A tips file that exists but cannot be read: its step fails, the tips interval is not set.
     symlink("/proc/self/mem", TipsFile().c_str());
     Run();
     ASSERT_EQ(screen_.errors.size(), 1u);
     EXPECT_NE(screen_.errors[0].find("I/O error"), std::string::npos) << screen_.errors[0];
     EXPECT_EQ(screen_.log.back(), "update on");
-}
 
-TEST_F(StartupTest, ARefusedVersionWriteIsReportedOnceAndStartUpGoesOn) {
+    std::remove(TipsFile().c_str());
     Write("[Security]\r\nStartPasswd=0\r\n[OtherSettings]\r\nAutoUpdate=0\r\nTipInterval=5\r\n");
+    screen_.errors.clear();
     // A read-only file; root ignores the mode, so a file-size limit refuses the rewrite as well.
     chmod(Config().c_str(), 0444);
     rlimit old{};
